@@ -1,0 +1,39 @@
+// The scene functions the tape and the loader call. INIT reads a scene's
+// assets (loader thread, no OpenGL), PREP sets up its OpenGL state when the
+// tape enters it, CALL draws one frame.
+#pragma once
+
+void VIS_INIT_Loading();
+void VIS_PREP_Loading();
+void VIS_CALL_Loading();
+void VIS_BLUR_Loading();
+
+void VIS_INIT_Thornax();
+void VIS_PREP_ThornaxIn();
+void VIS_CALL_ThornaxIn();
+void VIS_PREP_Thornax();
+void VIS_CALL_Thornax();
+
+void VIS_INIT_Quibo();
+void VIS_PREP_Quibo();
+void VIS_CALL_Quibo1();
+
+void VIS_INIT_Angel();
+void VIS_PREP_Angel();
+void VIS_CALL_Angel();
+
+void VIS_INIT_Tree();
+void VIS_PREP_Tree();
+void VIS_CALL_Tree();
+
+void VIS_INIT_TMagic();
+void VIS_PREP_TMagic();
+void VIS_CALL_TMagic();
+
+void VIS_INIT_Glow();
+void VIS_PREP_Glow();
+void VIS_CALL_Glow();
+
+void VIS_INIT_Zelto();
+void VIS_PREP_Zelto();
+void VIS_CALL_Zelto();
