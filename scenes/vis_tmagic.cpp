@@ -1,7 +1,6 @@
 // TMagic scene: tunnel, ray fans, rings and emblem.
 #include "scenes/vis.h"
 
-void TMagic scene: tunnel, ray fans, rings and emblem.() {}
 void VIS_INIT_TMagic() {}
 void VIS_PREP_TMagic() {}
 void VIS_CALL_TMagic() {}

@@ -1,0 +1,151 @@
+// The 20 ms clock and the per-frame sequencer.
+//
+// Three threads touch the channel state: SDL's timer thread advances the
+// clocks, the main thread evaluates and resets them, and the loader thread
+// writes entry 0's acceleration once. Every shared word goes through
+// std::atomic_ref so the sharing stays race-free without locks.
+#include "engine/velq2.h"
+
+#include <GL/gl.h>
+
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+int32_t velq_caller = 0;
+uint32_t velq_ctrl = 0;
+VELQ_Ctrls velq_ctrls = {};
+SDL_TimerID velq_timer_id = nullptr;
+
+namespace {
+
+constexpr Uint32 kTickMs = 20;
+constexpr float kTickSeconds = 0.02f;
+constexpr float kClampDistance = 1.0f;
+constexpr int kChannels = 8;
+
+// Non-zero while a tick is advancing the clocks. A tick that has already
+// found the advance word clear could otherwise write its advanced times over
+// the clocks the sequencer has just zeroed, so the sequencer waits for it.
+uint32_t velq_tick_busy = 0;
+
+std::atomic_ref<uint32_t> Ctrl() { return std::atomic_ref<uint32_t>(velq_ctrl); }
+std::atomic_ref<uint32_t> TickBusy() { return std::atomic_ref<uint32_t>(velq_tick_busy); }
+
+float Load(float& word) { return std::atomic_ref<float>(word).load(std::memory_order_relaxed); }
+void Store(float& word, float v) { std::atomic_ref<float>(word).store(v, std::memory_order_relaxed); }
+
+// The loader publishes every asset it read with its release store of entry
+// 0's acceleration; reading the field with acquire makes them visible here.
+float LoadAcc(VELQ_Channel& c) {
+    return std::atomic_ref<float>(c.acc).load(std::memory_order_acquire);
+}
+
+bool OutOfRange(const VELQ_Channel& c, float v) { return v < c.min || v > c.max; }
+
+// The value a channel takes on leaving its range: one unit inside the bound
+// it crossed when its flag bit is set, its reset value otherwise.
+float Reentry(const VELQ_Channel& c, float v, bool clamp) {
+    if (!clamp) return c.reset;
+    return v < c.min ? c.min + kClampDistance : c.max - kClampDistance;
+}
+
+float ValueLaw(VELQ_Channel& c, int k) {
+    const float base = c.vel > 0 ? c.min : c.max;
+    return base + c.vel * Load(velq_ctrls.clock[k].t) + LoadAcc(c) * Load(velq_ctrls.clock[k].tt);
+}
+
+// Channels 1 to 7 loop: out of range they restart their clock from the bound.
+void StepLoopingChannel(VELQ_TapeEntry& e, int k) {
+    VELQ_Channel& c = e.channel[k];
+    float& v = velq_ctrls.value[k];
+    if (OutOfRange(c, v)) {
+        Store(velq_ctrls.clock[k].t, 0);
+        Store(velq_ctrls.clock[k].tt, 0);
+        v = Reentry(c, v, e.flags & (1u << k));
+    } else {
+        v = ValueLaw(c, k);
+    }
+}
+
+// Channel 0 is the entry's clock; leaving its range asks for the next entry.
+void StepEntryClock(VELQ_TapeEntry& e) {
+    VELQ_Channel& c = e.channel[0];
+    float& v = velq_ctrls.value[0];
+    if (OutOfRange(c, v)) {
+        v = Reentry(c, v, e.flags & 1u);
+        Ctrl().fetch_or(1u, std::memory_order_seq_cst);
+        return;
+    }
+    v = ValueLaw(c, 0);
+    for (int k = 1; k < kChannels; ++k) StepLoopingChannel(e, k);
+}
+
+// With the advance word set no new tick touches the clocks; this waits out
+// one that began before it was set.
+void WaitForTick() {
+    while (TickBusy().load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
+}
+
+void LoadEntry(const VELQ_TapeEntry& e) {
+    WaitForTick();
+    for (int k = 0; k < kChannels; ++k) {
+        velq_ctrls.value[k] = e.channel[k].reset;
+        Store(velq_ctrls.clock[k].t, 0);
+        Store(velq_ctrls.clock[k].tt, 0);
+    }
+}
+
+// Moves on to the next entry and draws its first frame; 1 at the tape's end.
+int32_t Advance() {
+    do {
+        ++velq_caller;
+        if (velq_caller > VELQ_LAST_ENTRY) return 1;
+        LoadEntry(velq_tape[velq_caller]);
+        Ctrl().store(0, std::memory_order_seq_cst);
+        if (velq_tape[velq_caller].prep) velq_tape[velq_caller].prep();
+    } while (Ctrl().load(std::memory_order_seq_cst) != 0);
+    velq_tape[velq_caller].call();
+    return 0;
+}
+
+}  // namespace
+
+Uint32 VElQ_Tick(Uint32 interval, void*) {
+    TickBusy().store(1, std::memory_order_seq_cst);
+    if (Ctrl().load(std::memory_order_seq_cst) == 0) {
+        for (int k = 0; k < kChannels; ++k) {
+            const float t = Load(velq_ctrls.clock[k].t) + kTickSeconds;
+            Store(velq_ctrls.clock[k].t, t);
+            Store(velq_ctrls.clock[k].tt, t * t);
+        }
+    }
+    TickBusy().store(0, std::memory_order_release);
+    return interval;
+}
+
+void VELQ_TimerInit() {
+    puts("VELQ_TIMER");
+    velq_timer_id = SDL_AddTimer(kTickMs, VElQ_Tick, nullptr);
+}
+
+void VELQ_CoreInit() {
+    puts("VELQ_CORE");
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    VELQ_TapeEntry& e = velq_tape[velq_caller];
+    if (e.prep) e.prep();
+    SDL_GL_SwapBuffers();
+    Ctrl().store(0, std::memory_order_seq_cst);
+    for (int k = 0; k < kChannels; ++k) velq_ctrls.value[k] = e.channel[k].reset;
+}
+
+int32_t VElQ_Update() {
+    if (velq_caller > VELQ_LAST_ENTRY) return 1;
+    VELQ_TapeEntry& e = velq_tape[velq_caller];
+    StepEntryClock(e);
+    if (Ctrl().load(std::memory_order_seq_cst) == 0) {
+        e.call();
+        return 0;
+    }
+    return Advance();
+}

@@ -1,0 +1,52 @@
+// The tape, its animated control channels, the 20 ms clock and the per-frame
+// sequencer that walks the tape.
+#pragma once
+
+#include <SDL.h>
+#include <cstdint>
+
+typedef void (*VELQ_SceneFn)();
+
+// One animated control channel. A positive vel starts the channel at min,
+// otherwise at max; the value is base + vel*t + acc*t*t.
+struct VELQ_Channel {
+    float vel;
+    float acc;
+    float min;
+    float max;
+    float reset;
+};
+
+struct VELQ_TapeEntry {
+    VELQ_SceneFn call;   // draws one frame
+    VELQ_SceneFn blur;   // never called
+    VELQ_SceneFn prep;   // runs each time the tape enters the entry
+    uint32_t spare;
+    VELQ_Channel channel[8];
+    uint8_t flags;       // bit k: channel k is put one unit inside the bound it crossed
+    uint8_t used;
+};
+
+struct VELQ_Clock {
+    float t;    // seconds since the clock was last zeroed
+    float tt;   // t*t, kept by the tick
+};
+
+struct VELQ_Ctrls {
+    VELQ_Clock clock[8];
+    float value[8];
+};
+
+constexpr int VELQ_TAPE_LENGTH = 14;
+constexpr int VELQ_LAST_ENTRY = 10;
+
+extern VELQ_TapeEntry velq_tape[VELQ_TAPE_LENGTH];
+extern int32_t velq_caller;
+extern uint32_t velq_ctrl;
+extern VELQ_Ctrls velq_ctrls;
+extern SDL_TimerID velq_timer_id;
+
+void VELQ_TimerInit();
+Uint32 VElQ_Tick(Uint32 interval, void* param);
+void VELQ_CoreInit();
+int32_t VElQ_Update();

@@ -1,0 +1,63 @@
+// The loader thread paces itself with fixed pauses so that loading takes at
+// least 13 s, shows its progress in eight status words, closes the drive and
+// finally gives the loading entry's clock an acceleration that ends it.
+#include "engine/velq_loader.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+
+#include "archive/cfs.h"
+#include "engine/velq2.h"
+#include "scenes/vis.h"
+
+SDL_Thread* velq_loader_th = nullptr;
+uint32_t velq_loader_st[VELQ_LOADER_STEPS] = {};
+
+namespace {
+
+constexpr Uint32 kFirstPauseMs = 3000;
+constexpr float kReleaseAcceleration = -10.0f;
+
+struct LoaderStep {
+    VELQ_SceneFn init[2];
+    Uint32 pause_ms;
+};
+
+// Step i runs its INIT functions, sets status word i, then pauses.
+constexpr LoaderStep kSteps[VELQ_LOADER_STEPS] = {
+    {{VIS_INIT_Thornax, VIS_INIT_Zelto}, 1000},
+    {{VIS_INIT_Angel, nullptr}, 2000},
+    {{VIS_INIT_Tree, nullptr}, 1000},
+    {{VIS_INIT_TMagic, nullptr}, 1000},
+    {{VIS_INIT_Glow, nullptr}, 2000},
+    {{VIS_INIT_Quibo, nullptr}, 1000},
+    {{nullptr, nullptr}, 1000},
+    {{nullptr, nullptr}, 1000},
+};
+
+void RunStep(int i) {
+    for (VELQ_SceneFn init : kSteps[i].init)
+        if (init) init();
+    std::atomic_ref<uint32_t>(velq_loader_st[i]).store(1, std::memory_order_release);
+    SDL_Delay(kSteps[i].pause_ms);
+}
+
+}  // namespace
+
+int VELQ_LoaderThread(void*) {
+    if (velq_tape[0].channel[0].vel != 0) return 0;
+    puts("VELQ_LOADER");
+    SDL_Delay(kFirstPauseMs);
+    for (int i = 0; i < VELQ_LOADER_STEPS; ++i) RunStep(i);
+    CFS_Close();
+    // The last write: everything read above is published with it.
+    std::atomic_ref<float>(velq_tape[0].channel[0].acc)
+        .store(kReleaseAcceleration, std::memory_order_release);
+    return 0;
+}
+
+void VELQ_LoaderInit() {
+    velq_loader_th = SDL_CreateThread(VELQ_LoaderThread, nullptr);
+    if (!velq_loader_th) exit(1);
+}

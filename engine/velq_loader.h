@@ -1,0 +1,16 @@
+// The background loader: reads every scene's assets on a second thread while
+// the loading entry plays, then releases that entry.
+#pragma once
+
+#include <SDL.h>
+#include <cstdint>
+
+constexpr int VELQ_LOADER_STEPS = 8;
+
+extern SDL_Thread* velq_loader_th;
+// One word per loading step, set to 1 once the step is done; read them with
+// std::atomic_ref and acquire order.
+extern uint32_t velq_loader_st[VELQ_LOADER_STEPS];
+
+void VELQ_LoaderInit();
+int VELQ_LoaderThread(void* data);

@@ -1,0 +1,23 @@
+# Shared test helpers: a private X server and the rendering bench.
+add_library(amber_xvfb STATIC ${CMAKE_CURRENT_SOURCE_DIR}/xvfb.cpp)
+target_include_directories(amber_xvfb PUBLIC ${PROJECT_SOURCE_DIR})
+
+add_library(amber_gl_bench STATIC ${CMAKE_CURRENT_SOURCE_DIR}/gl_bench.cpp)
+target_link_libraries(amber_gl_bench PUBLIC amber_core amber_xvfb PkgConfig::PNG)
+target_compile_definitions(amber_gl_bench PRIVATE
+  BENCH_FRAMES_DIR="${PROJECT_BINARY_DIR}/frames")
+
+add_executable(engine_tests
+  ${CMAKE_CURRENT_SOURCE_DIR}/engine_sequencer_test.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/engine_bench_test.cpp)
+target_link_libraries(engine_tests PRIVATE amber_gl_bench GTest::gtest GTest::gtest_main)
+gtest_discover_tests(engine_tests DISCOVERY_MODE PRE_TEST)
+
+# The real program, run from the build folder beside its data.
+find_library(X11_LIB X11 REQUIRED)
+add_executable(program_tests ${CMAKE_CURRENT_SOURCE_DIR}/program_test.cpp)
+target_link_libraries(program_tests PRIVATE amber_core amber_xvfb ${X11_LIB}
+                      GTest::gtest GTest::gtest_main)
+target_compile_definitions(program_tests PRIVATE
+  AMBER_PROGRAM="$<TARGET_FILE:amber_grid>" AMBER_BUILD_DIR="${PROJECT_BINARY_DIR}")
+gtest_discover_tests(program_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 300)

@@ -1,0 +1,42 @@
+// The rendering test bench: the program's own 640x480 OpenGL window, made
+// through SDL on a private Xvfb server, with helpers to run a scene the way
+// the sequencer does and to read the frame back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int BENCH_WIDTH = 640;
+constexpr int BENCH_HEIGHT = 480;
+
+struct BENCH_Rgb {
+    uint8_t r, g, b;
+};
+
+// Starts Xvfb and opens a 640x480 RGBA OpenGL window with a depth buffer.
+// Call once per test process, before any OpenGL call.
+void BENCH_Start();
+
+// Opens a drive made by the test, as start-up opens the production's drive.
+void BENCH_LoadDrive(const char* path);
+
+// Sets channel values 0 and 1 of the current entry, the ones scenes read.
+void BENCH_SetChannels(float value0, float value1);
+
+// Clears colour and depth, then runs prep (if any) and call, as the
+// sequencer does on the first frame of an entry.
+void BENCH_RunScene(void (*prep)(), void (*call)());
+
+// The back buffer as RGBA bytes, row 0 at the bottom of the window.
+std::vector<uint8_t> BENCH_ReadFrame();
+
+// The colour of window pixel (x, y) in a frame from BENCH_ReadFrame.
+BENCH_Rgb BENCH_Pixel(const std::vector<uint8_t>& frame, int x, int y);
+
+// Writes an RGBA frame (row 0 at the bottom) as a PNG for a person to look
+// at; returns the path written, under the build's frames/ folder.
+std::string BENCH_SaveFrame(const std::vector<uint8_t>& frame, const std::string& name);
+
+// Writes RGBA pixels (row 0 at the bottom) to a PNG file.
+void BENCH_SavePNG(const char* path, const std::vector<uint8_t>& rgba, int width, int height);
