@@ -1,0 +1,88 @@
+// The mesh reader and the face normals. A mesh payload is the triangle
+// count, a second word kept as numvertex, and nine floats a triangle.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "archive/cfs.h"
+
+constexpr size_t ASE_FLOATS_PER_TRIANGLE = CFS_TRIANGLE_SIZE / sizeof(float);
+
+CFS_Mesh* ase_info;
+uint8_t* ase_buffy;
+
+static uint32_t ASE_Word(size_t index) {
+    uint32_t word;
+    std::memcpy(&word, ase_buffy + index * sizeof word, sizeof word);
+    return word;
+}
+
+// Releases this call's blocks before the report, so that nothing leaks where
+// the report does not end the process.
+[[noreturn]] static void ASE_Fail(const char* message) {
+    free(ase_buffy);
+    free(ase_info);
+    CFS_Fatal(message);
+}
+
+// The triangles must fit, after the header, in the bytes actually inflated.
+static size_t ASE_TriangleBytes(uint32_t inflated) {
+    const uint64_t bytes = uint64_t(ase_info->numfaces) * CFS_TRIANGLE_SIZE;
+    if (CFS_MESH_HEADER_SIZE + bytes > inflated)
+        ASE_Fail("CFS_ReadASE: FATAL_ERROR: Mesh payload is truncated.\n");
+    return size_t(bytes);
+}
+
+CFS_Mesh* CFS_ReadASE(const char* name) {
+    uint32_t inflated;
+    ase_buffy = CFS_Read(name, CFS_TYPE_ASE, &inflated);
+    ase_info = static_cast<CFS_Mesh*>(malloc(sizeof(CFS_Mesh)));
+    if (!ase_info) ASE_Fail("CFS_ReadASE: FATA_ERROR: Memory allocation failed.\n");
+    if (inflated < CFS_MESH_HEADER_SIZE)
+        ASE_Fail("CFS_ReadASE: FATAL_ERROR: Mesh payload is truncated.\n");
+    ase_info->tris = nullptr;
+    ase_info->numfaces = ASE_Word(0);
+    ase_info->numvertex = ASE_Word(1);
+    const size_t bytes = ASE_TriangleBytes(inflated);
+    ase_info->tris = static_cast<float*>(malloc(std::max<size_t>(bytes, 1)));
+    if (!ase_info->tris) ASE_Fail("CFS_ReadASE: FATA_ERROR: Memory allocation failed.\n");
+    std::memcpy(ase_info->tris, ase_buffy + CFS_MESH_HEADER_SIZE, bytes);
+    free(ase_buffy);
+    return ase_info;
+}
+
+// Normal i = (P0 - P1) x (P1 - P2), every step rounded to single precision.
+static void ASE_CrossProducts(const float* tris, uint32_t faces, CFS_Norms* norms) {
+    for (uint32_t i = 0; i < faces; i++) {
+        const float* p = tris + size_t(i) * ASE_FLOATS_PER_TRIANGLE;
+        const float ax = p[0] - p[3], ay = p[1] - p[4], az = p[2] - p[5];
+        const float bx = p[3] - p[6], by = p[4] - p[7], bz = p[5] - p[8];
+        norms[i].x = ay * bz - az * by;
+        norms[i].y = az * bx - ax * bz;
+        norms[i].z = ax * by - ay * bx;
+    }
+}
+
+// A zero vector stays zero: its length counts as 1.
+static void ASE_Normalise(CFS_Norms* norms, uint32_t faces) {
+    for (uint32_t i = 0; i < faces; i++) {
+        const float squares = norms[i].x * norms[i].x + norms[i].y * norms[i].y +
+                              norms[i].z * norms[i].z;
+        float length = sqrtf(squares);
+        if (length == 0.0f) length = 1.0f;
+        norms[i].x /= length;
+        norms[i].y /= length;
+        norms[i].z /= length;
+    }
+}
+
+CFS_Norms* CFS_CalcNormsASE(const CFS_Mesh* mesh) {
+    const uint32_t faces = mesh->numfaces;
+    CFS_Norms* norms =
+        static_cast<CFS_Norms*>(malloc(std::max<size_t>(size_t(faces) * sizeof(CFS_Norms), 1)));
+    if (!norms) CFS_Fatal("CFS_CalcNorms: ASE filter: memory allocation failed.\n");
+    ASE_CrossProducts(mesh->tris, faces, norms);
+    ASE_Normalise(norms, faces);
+    return norms;
+}

@@ -1,0 +1,149 @@
+// Builds drive files and their payloads. Everything a drive holds is
+// little-endian; the directory sits right after the header and the stored
+// streams follow it in entry order.
+#include "archive/cfs_writer.h"
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <set>
+#include <stdexcept>
+
+#include <zlib.h>
+
+#include "archive/cfs.h"
+
+// Entry offsets must stay below 2^31 so that a plain fseek reaches them.
+constexpr uint64_t CFS_WRITER_MAX_OFFSET = uint64_t(1) << 31;
+constexpr uint32_t CFS_WRITER_TILE_WIDTH_STEP = 4;
+constexpr size_t CFS_WRITER_RGB = 3;
+
+static void CFS_WRITER_PutU32(std::vector<uint8_t>& out, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(value >> shift));
+}
+
+static void CFS_WRITER_SetU32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; i++) out[at + i] = uint8_t(value >> (8 * i));
+}
+
+static bool CFS_WRITER_IsPowerOfTwo(uint32_t n) {
+    return n != 0 && (n & (n - 1)) == 0;
+}
+
+static void CFS_WRITER_CheckTiling(size_t rgb_size, uint32_t width, uint32_t height,
+                                   uint32_t tile_width, uint32_t tile_height) {
+    if (uint64_t(width) * height * CFS_WRITER_RGB != rgb_size)
+        throw std::invalid_argument("pixel data does not match the picture size");
+    if (!CFS_WRITER_IsPowerOfTwo(tile_width) || !CFS_WRITER_IsPowerOfTwo(tile_height))
+        throw std::invalid_argument("tile sizes must be powers of two");
+    if (tile_width % CFS_WRITER_TILE_WIDTH_STEP != 0)
+        throw std::invalid_argument("tile width must be a multiple of 4");
+    if (width % tile_width != 0 || height % tile_height != 0)
+        throw std::invalid_argument("picture size is not a whole number of tiles");
+}
+
+std::vector<uint8_t> CFS_WRITER_Picture(const std::vector<uint8_t>& rgb, uint32_t width,
+                                        uint32_t height, uint32_t tile_width,
+                                        uint32_t tile_height) {
+    CFS_WRITER_CheckTiling(rgb.size(), width, height, tile_width, tile_height);
+    const uint32_t across = width / tile_width;
+    const uint32_t down = height / tile_height;
+    const size_t row_bytes = size_t(tile_width) * CFS_WRITER_RGB;
+
+    std::vector<uint8_t> out;
+    out.reserve(CFS_PICT_HEADER_SIZE + rgb.size());
+    CFS_WRITER_PutU32(out, across);
+    CFS_WRITER_PutU32(out, down);
+    CFS_WRITER_PutU32(out, tile_width);
+    CFS_WRITER_PutU32(out, tile_height);
+    // Tile rows run from the bottom of the picture up; the rows inside a
+    // tile from its top edge down, as in the picture itself.
+    for (uint32_t row = 0; row < down; row++) {
+        const size_t top = size_t(height) - size_t(row + 1) * tile_height;
+        for (uint32_t col = 0; col < across; col++) {
+            for (uint32_t y = 0; y < tile_height; y++) {
+                const size_t at = ((top + y) * width + size_t(col) * tile_width) * CFS_WRITER_RGB;
+                out.insert(out.end(), rgb.begin() + at, rgb.begin() + at + row_bytes);
+            }
+        }
+    }
+    return out;
+}
+
+std::vector<uint8_t> CFS_WRITER_Mesh(const std::vector<float>& tris) {
+    constexpr size_t floats_per_triangle = CFS_TRIANGLE_SIZE / sizeof(float);
+    if (tris.size() % floats_per_triangle != 0)
+        throw std::invalid_argument("a triangle list holds nine floats a triangle");
+    const size_t faces = tris.size() / floats_per_triangle;
+    if (faces > std::numeric_limits<uint32_t>::max() / 3)
+        throw std::length_error("too many triangles for one mesh");
+
+    std::vector<uint8_t> out;
+    out.reserve(CFS_MESH_HEADER_SIZE + tris.size() * sizeof(float));
+    CFS_WRITER_PutU32(out, uint32_t(faces));
+    CFS_WRITER_PutU32(out, uint32_t(faces * 3));  // the corner count; readers ignore it
+    for (float f : tris) {
+        uint32_t bits;
+        std::memcpy(&bits, &f, sizeof bits);
+        CFS_WRITER_PutU32(out, bits);
+    }
+    return out;
+}
+
+static std::vector<uint8_t> CFS_WRITER_Compress(const std::vector<uint8_t>& payload) {
+    uLongf size = compressBound(payload.size());
+    std::vector<uint8_t> stream(size);
+    if (compress(stream.data(), &size, payload.data(), payload.size()) != Z_OK)
+        throw std::runtime_error("zlib could not compress an entry");
+    stream.resize(size);
+    return stream;
+}
+
+static void CFS_WRITER_CheckEntry(const CFS_WriterEntry& entry) {
+    if (entry.name.empty() || entry.name.size() >= CFS_NAME_SIZE ||
+        entry.name.find('\0') != std::string::npos)
+        throw std::invalid_argument("entry name '" + entry.name + "' is not 1 to 39 bytes of text");
+    if (entry.payload.size() > std::numeric_limits<uint32_t>::max())
+        throw std::length_error("entry '" + entry.name + "' is too large");
+}
+
+static std::vector<uint8_t> CFS_WRITER_Header(uint32_t count) {
+    std::vector<uint8_t> out(cfs_signature, cfs_signature + std::strlen(cfs_signature));
+    CFS_WRITER_PutU32(out, uint32_t(cfs_version[0]));
+    CFS_WRITER_PutU32(out, uint32_t(cfs_version[1]));
+    CFS_WRITER_PutU32(out, count);
+    return out;
+}
+
+std::vector<uint8_t> CFS_WRITER_Drive(const std::vector<CFS_WriterEntry>& entries) {
+    std::vector<uint8_t> out = CFS_WRITER_Header(uint32_t(entries.size()));
+    const size_t directory = out.size();
+    out.resize(directory + entries.size() * sizeof(CFS_Entry), 0);
+
+    std::set<std::string> names;
+    for (size_t i = 0; i < entries.size(); i++) {
+        CFS_WRITER_CheckEntry(entries[i]);
+        // Only the first entry of a name can be read back.
+        if (!names.insert(entries[i].name).second)
+            throw std::invalid_argument("entry name '" + entries[i].name + "' occurs twice");
+        const std::vector<uint8_t> stream = CFS_WRITER_Compress(entries[i].payload);
+        if (out.size() + stream.size() > CFS_WRITER_MAX_OFFSET)
+            throw std::length_error("drive would exceed 2 GiB");
+        const size_t at = directory + i * sizeof(CFS_Entry);
+        std::memcpy(&out[at], entries[i].name.data(), entries[i].name.size());
+        CFS_WRITER_SetU32(out, at + offsetof(CFS_Entry, type), entries[i].type);
+        CFS_WRITER_SetU32(out, at + offsetof(CFS_Entry, isize), uint32_t(entries[i].payload.size()));
+        CFS_WRITER_SetU32(out, at + offsetof(CFS_Entry, csize), uint32_t(stream.size()));
+        CFS_WRITER_SetU32(out, at + offsetof(CFS_Entry, offset), uint32_t(out.size()));
+        out.insert(out.end(), stream.begin(), stream.end());
+    }
+    return out;
+}
+
+bool CFS_WRITER_Save(const char* path, const std::vector<CFS_WriterEntry>& entries) {
+    const std::vector<uint8_t> bytes = CFS_WRITER_Drive(entries);
+    FILE* file = std::fopen(path, "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
