@@ -35,6 +35,7 @@ static size_t ASE_TriangleBytes(uint32_t inflated) {
 }
 
 CFS_Mesh* CFS_ReadASE(const char* name) {
+    CFS_TakeTurn();
     uint32_t inflated;
     ase_buffy = CFS_Read(name, CFS_TYPE_ASE, &inflated);
     ase_info = static_cast<CFS_Mesh*>(malloc(sizeof(CFS_Mesh)));
@@ -49,7 +50,9 @@ CFS_Mesh* CFS_ReadASE(const char* name) {
     if (!ase_info->tris) ASE_Fail("CFS_ReadASE: FATA_ERROR: Memory allocation failed.\n");
     std::memcpy(ase_info->tris, ase_buffy + CFS_MESH_HEADER_SIZE, bytes);
     free(ase_buffy);
-    return ase_info;
+    CFS_Mesh* record = ase_info;
+    CFS_EndTurn();
+    return record;
 }
 
 // Normal i = (P0 - P1) x (P1 - P2), every step rounded to single precision.

@@ -3,6 +3,7 @@
 // untrusted input, so every size it states is checked against the file
 // before anything is allocated or read.
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +29,7 @@ uint8_t* cfs_cdata = nullptr;
 uint8_t* cfs_idata = nullptr;
 int cfs_zstat;
 uint64_t cfs_size;  // length of the open drive, the bound of every read
+uint32_t cfs_turn = 0;  // counts finished calls; see CFS_TakeTurn
 
 static void CFS_CheckSignature() {
     std::memset(cfs_sig, 0, sizeof cfs_sig);
@@ -68,7 +70,12 @@ static void CFS_ReadDirectory() {
     CFS_CheckNames();
 }
 
+void CFS_TakeTurn() { std::atomic_ref<uint32_t>(cfs_turn).load(std::memory_order_acquire); }
+
+void CFS_EndTurn() { std::atomic_ref<uint32_t>(cfs_turn).fetch_add(1, std::memory_order_release); }
+
 int CFS_Open(const char* path) {
+    CFS_TakeTurn();
     printf("CFS_Open: Attempting to open drive %s ...", path);
     cfs_drv = fopen(path, "rb");
     if (!cfs_drv) CFS_Fatal("CFS_Open: FATAL_ERROR: Could not open drive file.\n");
@@ -78,6 +85,7 @@ int CFS_Open(const char* path) {
     printf("CFS_Open: WendrikFS drive v%i.%i (%u files in drive)\n", cfs_ver[0], cfs_ver[1],
            cfs_nfiles);
     CFS_ReadDirectory();
+    CFS_EndTurn();
     return 0;
 }
 
@@ -127,15 +135,18 @@ static void CFS_Inflate(CFS_Entry* entry) {
 }
 
 uint8_t* CFS_Read(const char* name, uint32_t type, uint32_t* inflated) {
+    CFS_TakeTurn();
     if (!cfs_drv) CFS_Fatal("CFS_Read: FATAL_ERROR: Drive is not open.\n");
     CFS_Entry* entry = CFS_Find(name, type);
     CFS_LoadStored(entry);
     CFS_Inflate(entry);
     if (inflated) *inflated = entry->isize;
+    CFS_EndTurn();
     return cfs_idata;
 }
 
 int CFS_Close() {
+    CFS_TakeTurn();
     if (!cfs_drv) return 0;
     printf("CFS_Close: Closing drive ...");
     free(cfs_directory);
@@ -144,5 +155,6 @@ int CFS_Close() {
     fclose(cfs_drv);
     cfs_drv = nullptr;
     printf(" done.\n");
+    CFS_EndTurn();
     return 0;
 }

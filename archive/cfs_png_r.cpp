@@ -54,6 +54,7 @@ static size_t PNG_PixelBytes(uint32_t inflated) {
 }
 
 CFS_Pict* CFS_ReadPNG24(const char* name) {
+    CFS_TakeTurn();
     uint32_t inflated;
     png_buffy = CFS_Read(name, CFS_TYPE_PNG24, &inflated);
     png_info = static_cast<CFS_Pict*>(malloc(sizeof(CFS_Pict)));
@@ -71,5 +72,7 @@ CFS_Pict* CFS_ReadPNG24(const char* name) {
     if (!png_info->pixels) PNG_Fail("FATAL_ERROR: Memory allocation failed.\n");
     std::memcpy(png_info->pixels, png_buffy + CFS_PICT_HEADER_SIZE, bytes);
     free(png_buffy);
-    return png_info;
+    CFS_Pict* record = png_info;
+    CFS_EndTurn();
+    return record;
 }

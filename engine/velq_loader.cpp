@@ -4,8 +4,10 @@
 #include "engine/velq_loader.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "archive/cfs.h"
 #include "engine/velq2.h"
@@ -36,11 +38,16 @@ constexpr LoaderStep kSteps[VELQ_LOADER_STEPS] = {
     {{nullptr, nullptr}, 1000},
 };
 
+// The loader is never stopped: when the viewer quits, the process exit
+// unloads SDL while the loader may still be pausing. Its pauses therefore
+// sleep in the C++ runtime, which stays in place until the process ends.
+void Pause(Uint32 ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
 void RunStep(int i) {
     for (VELQ_SceneFn init : kSteps[i].init)
         if (init) init();
     std::atomic_ref<uint32_t>(velq_loader_st[i]).store(1, std::memory_order_release);
-    SDL_Delay(kSteps[i].pause_ms);
+    Pause(kSteps[i].pause_ms);
 }
 
 }  // namespace
@@ -48,7 +55,7 @@ void RunStep(int i) {
 int VELQ_LoaderThread(void*) {
     if (velq_tape[0].channel[0].vel != 0) return 0;
     puts("VELQ_LOADER");
-    SDL_Delay(kFirstPauseMs);
+    Pause(kFirstPauseMs);
     for (int i = 0; i < VELQ_LOADER_STEPS; ++i) RunStep(i);
     CFS_Close();
     // The last write: everything read above is published with it.

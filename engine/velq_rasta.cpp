@@ -38,6 +38,14 @@ void CompileBlit(GLuint list, const CFS_Pict* pict, float scale) {
 
 }  // namespace
 
+void VELQ_RASTA_PictureTexture() {
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+}
+
 void VELQ_RASTA_PrepBlit24b(GLuint list, const CFS_Pict* pict) { CompileBlit(list, pict, 1.0f); }
 
 void VELQ_RASTA_DoublePrepBlit24b(GLuint list, const CFS_Pict* pict) {

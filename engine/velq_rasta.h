@@ -6,6 +6,10 @@
 
 #include "archive/cfs.h"
 
+// Sets the default texture up for picture lists: decal mode (the picture's
+// RGB as is), nearest filtering, clamped edges.
+void VELQ_RASTA_PictureTexture();
+
 // Compiles list to draw pict with its lower-left corner at the origin, one
 // unit per picture pixel.
 void VELQ_RASTA_PrepBlit24b(GLuint list, const CFS_Pict* pict);

@@ -172,7 +172,7 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int)
     want.channels = FSOUND_OUT_CHANNELS;
     want.samples = FSOUND_DEVICE_FRAMES;
     want.callback = FSOUND_Mix;
-    // Without a spec to return, SDL converts to the device's own format.
+    // With no "obtained" format asked for, SDL converts to the device's own format.
     if (SDL_OpenAudio(&want, NULL) != 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return FSOUND_Fail(FSOUND_ERR_INIT_DEVICE);

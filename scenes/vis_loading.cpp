@@ -64,11 +64,7 @@ void VIS_PREP_Loading() {
     glClearColor(1, 1, 1, 0);
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(loading_ortho);
-    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    VELQ_RASTA_PictureTexture();
     glEnable(GL_TEXTURE_2D);
     glMatrixMode(GL_MODELVIEW);
     VELQ_RASTA_PrepBlit24b(kPictureList, loading_pict);

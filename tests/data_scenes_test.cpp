@@ -139,16 +139,6 @@ void Silhouette(double fovy, double aspect, double near, double far) {
     BandPerspective(fovy, aspect, near, far);
 }
 
-// Window-pixel projection over the whole window.
-void WindowPixels() {
-    glViewport(0, 0, 640, 480);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 640, 0, 480, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 // A scene's light 0, given in eye space (under the identity).
 struct Lamp {
     GLfloat ambient[4], diffuse[4], specular[4], position[4];
@@ -179,11 +169,7 @@ void Light(const Lamp& lamp) {
 
 void Picture(const char* name, GLuint list, bool quadruple = false) {
     const CFS_Pict* p = CFS_ReadPNG24(name);
-    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    VELQ_RASTA_PictureTexture();
     if (quadruple)
         VELQ_RASTA_DoublePrepBlit24b(list, p);
     else
@@ -193,7 +179,7 @@ void Picture(const char* name, GLuint list, bool quadruple = false) {
 // Black bands over the bottom and top 80 rows, then the caption picture at
 // (x, y), as the letterboxed scenes end their frames.
 void BandsAndCaption(const char* caption, float x, float y) {
-    WindowPixels();
+    BENCH_WindowPixels();
     glDisable(GL_LIGHTING);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
@@ -265,7 +251,7 @@ TEST_F(SceneFit, ThornaxGlyphRowSitsInTheBandWithItsPartsApart) {
     int previous_right = -1;
     for (const RowPart& part : kRow) {
         Clear(0, 0, 0);
-        WindowPixels();
+        BENCH_WindowPixels();
         glDisable(GL_LIGHTING);
         glDisable(GL_TEXTURE_2D);
         glColor4f(1, 1, 1, 1);
@@ -286,7 +272,7 @@ TEST_F(SceneFit, ThornaxCaptionShowsInTheTopBand) {
     glTranslatef(40, 50, -250);
     glColor4f(0.3f, 0.3f, 1, 1);
     Draw("foremka");
-    WindowPixels();
+    BENCH_WindowPixels();
     glDisable(GL_LIGHTING);
     glColor4f(1, 1, 1, 1);
     for (const RowPart& part : kRow) DrawRowPart(part);
@@ -531,7 +517,7 @@ TEST_F(SceneFit, LoadingBoxesStayReadableOverTheBootPicture) {
 
 TEST_F(SceneFit, QuiboTitlesShowOnTheirGrounds) {
     Clear(1, 0.9f, 0.7f);
-    WindowPixels();
+    BENCH_WindowPixels();
     glDisable(GL_LIGHTING);
     glEnable(GL_DEPTH_TEST);
     glColor4f(1, 1, 1, 1);

@@ -16,8 +16,25 @@ gtest_discover_tests(engine_tests DISCOVERY_MODE PRE_TEST)
 # The real program, run from the build folder beside its data.
 find_library(X11_LIB X11 REQUIRED)
 add_executable(program_tests ${CMAKE_CURRENT_SOURCE_DIR}/program_test.cpp)
-target_link_libraries(program_tests PRIVATE amber_core amber_xvfb ${X11_LIB}
+target_link_libraries(program_tests PRIVATE amber_gl_bench ${X11_LIB}
                       GTest::gtest GTest::gtest_main)
 target_compile_definitions(program_tests PRIVATE
   AMBER_PROGRAM="$<TARGET_FILE:amber_grid>" AMBER_BUILD_DIR="${PROJECT_BINARY_DIR}")
-gtest_discover_tests(program_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 300)
+add_dependencies(program_tests amber_grid amber_drive amber_music)
+# Timed against the wall clock: they run alone.
+gtest_discover_tests(program_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+
+add_executable(scene_tests
+  ${CMAKE_CURRENT_SOURCE_DIR}/engine_rasta_test.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/scenes_loading_test.cpp)
+target_link_libraries(scene_tests PRIVATE amber_gl_bench amber_drive_writer
+                      GTest::gtest GTest::gtest_main)
+gtest_discover_tests(scene_tests DISCOVERY_MODE PRE_TEST)
+
+# The scenes' INIT functions against the drive the build generates.
+add_executable(scene_init_tests ${CMAKE_CURRENT_SOURCE_DIR}/scenes_init_test.cpp)
+target_link_libraries(scene_init_tests PRIVATE amber_core GTest::gtest GTest::gtest_main)
+target_compile_definitions(scene_init_tests PRIVATE
+  AMBER_DRIVE="${PROJECT_BINARY_DIR}/amber_grid.cfs")
+add_dependencies(scene_init_tests amber_drive)
+gtest_discover_tests(scene_init_tests DISCOVERY_MODE PRE_TEST)

@@ -12,11 +12,7 @@ namespace {
 
 void PrepBox() {
     glClearColor(0, 0, 0, 0);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 640, 0, 480, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    BENCH_WindowPixels();
 }
 
 // A solid red box over rows 100 to 149, columns 200 to 299, and a green

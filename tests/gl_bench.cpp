@@ -29,6 +29,15 @@ void BENCH_SetChannels(float value0, float value1) {
     velq_ctrls.value[1] = value1;
 }
 
+void BENCH_WindowPixels() {
+    glViewport(0, 0, BENCH_WIDTH, BENCH_HEIGHT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, BENCH_WIDTH, 0, BENCH_HEIGHT, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 void BENCH_RunScene(void (*prep)(), void (*call)()) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (prep) prep();

@@ -24,6 +24,10 @@ void BENCH_LoadDrive(const char* path);
 // Sets channel values 0 and 1 of the current entry, the ones scenes read.
 void BENCH_SetChannels(float value0, float value1);
 
+// Whole-window viewport with a projection of one unit per window pixel,
+// origin at the lower left; the modelview matrix is reset.
+void BENCH_WindowPixels();
+
 // Clears colour and depth, then runs prep (if any) and call, as the
 // sequencer does on the first frame of an entry.
 void BENCH_RunScene(void (*prep)(), void (*call)());
