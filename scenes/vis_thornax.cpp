@@ -1,5 +1,6 @@
 // Thornax scene: the glyph row, the sliding shape and the emblem.
 #include "archive/cfs.h"
+#include "engine/main.h"
 #include "scenes/vis.h"
 
 CFS_Mesh* tsy = nullptr;
@@ -21,7 +22,13 @@ void VIS_INIT_Thornax() {
     foremka_norms = CFS_CalcNormsASE(foremka);
     thornax_norms = CFS_CalcNormsASE(thornax);
 }
-void VIS_PREP_ThornaxIn() {}
+namespace {
+constexpr int kMusicChannel = 2;
+}  // namespace
+
+// The soundtrack starts with the first scene after loading; entering the
+// scene again keeps it playing where it is.
+void VIS_PREP_ThornaxIn() { FSOUND_Stream_Play(kMusicChannel, music); }
 void VIS_CALL_ThornaxIn() {}
 void VIS_PREP_Thornax() {}
 void VIS_CALL_Thornax() {}
