@@ -70,8 +70,8 @@ static void ASE_CrossProducts(const float* tris, uint32_t faces, CFS_Norms* norm
 // A zero vector stays zero: its length counts as 1.
 static void ASE_Normalise(CFS_Norms* norms, uint32_t faces) {
     for (uint32_t i = 0; i < faces; i++) {
-        const float squares = norms[i].x * norms[i].x + norms[i].y * norms[i].y +
-                              norms[i].z * norms[i].z;
+        const float squares =
+            norms[i].x * norms[i].x + norms[i].y * norms[i].y + norms[i].z * norms[i].z;
         float length = sqrtf(squares);
         if (length == 0.0f) length = 1.0f;
         norms[i].x /= length;

@@ -2,13 +2,13 @@
 // hands out entries as freshly allocated, inflated blocks. A drive is
 // untrusted input, so every size it states is checked against the file
 // before anything is allocated or read.
+#include <zlib.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#include <zlib.h>
 
 #include "archive/cfs.h"
 
@@ -28,7 +28,7 @@ uint32_t cfs_n;
 uint8_t* cfs_cdata = nullptr;
 uint8_t* cfs_idata = nullptr;
 int cfs_zstat;
-uint64_t cfs_size;  // length of the open drive, the bound of every read
+uint64_t cfs_size;      // length of the open drive, the bound of every read
 uint32_t cfs_turn = 0;  // counts finished calls; see CFS_TakeTurn
 
 static void CFS_CheckSignature() {

@@ -29,9 +29,7 @@ static uint32_t PNG_Word(size_t index) {
     CFS_Fatal(message);
 }
 
-static bool PNG_IsPowerOfTwo(uint32_t n) {
-    return n != 0 && (n & (n - 1)) == 0;
-}
+static bool PNG_IsPowerOfTwo(uint32_t n) { return n != 0 && (n & (n - 1)) == 0; }
 
 static void PNG_CheckTiles() {
     if (!PNG_IsPowerOfTwo(png_info->tile_width) || !PNG_IsPowerOfTwo(png_info->tile_height))

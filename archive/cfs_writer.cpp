@@ -3,13 +3,13 @@
 // streams follow it in entry order.
 #include "archive/cfs_writer.h"
 
+#include <zlib.h>
+
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <set>
 #include <stdexcept>
-
-#include <zlib.h>
 
 #include "archive/cfs.h"
 
@@ -26,9 +26,7 @@ static void CFS_WRITER_SetU32(std::vector<uint8_t>& out, size_t at, uint32_t val
     for (int i = 0; i < 4; i++) out[at + i] = uint8_t(value >> (8 * i));
 }
 
-static bool CFS_WRITER_IsPowerOfTwo(uint32_t n) {
-    return n != 0 && (n & (n - 1)) == 0;
-}
+static bool CFS_WRITER_IsPowerOfTwo(uint32_t n) { return n != 0 && (n & (n - 1)) == 0; }
 
 static void CFS_WRITER_CheckTiling(size_t rgb_size, uint32_t width, uint32_t height,
                                    uint32_t tile_width, uint32_t tile_height) {
@@ -132,7 +130,8 @@ std::vector<uint8_t> CFS_WRITER_Drive(const std::vector<CFS_WriterEntry>& entrie
         const size_t at = directory + i * sizeof(CFS_Entry);
         std::memcpy(&out[at], entries[i].name.data(), entries[i].name.size());
         CFS_WRITER_SetU32(out, at + offsetof(CFS_Entry, type), entries[i].type);
-        CFS_WRITER_SetU32(out, at + offsetof(CFS_Entry, isize), uint32_t(entries[i].payload.size()));
+        CFS_WRITER_SetU32(out, at + offsetof(CFS_Entry, isize),
+                          uint32_t(entries[i].payload.size()));
         CFS_WRITER_SetU32(out, at + offsetof(CFS_Entry, csize), uint32_t(stream.size()));
         CFS_WRITER_SetU32(out, at + offsetof(CFS_Entry, offset), uint32_t(out.size()));
         out.insert(out.end(), stream.begin(), stream.end());

@@ -18,8 +18,7 @@ struct CFS_WriterEntry {
 // (tile sizes not powers of two, tile width not a multiple of 4, or a
 // picture size that is not a whole number of tiles).
 std::vector<uint8_t> CFS_WRITER_Picture(const std::vector<uint8_t>& rgb, uint32_t width,
-                                        uint32_t height, uint32_t tile_width,
-                                        uint32_t tile_height);
+                                        uint32_t height, uint32_t tile_width, uint32_t tile_height);
 
 // Mesh payload from a triangle list of 9 floats a triangle (P0, P1, P2).
 std::vector<uint8_t> CFS_WRITER_Mesh(const std::vector<float>& tris);

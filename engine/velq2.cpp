@@ -33,7 +33,9 @@ std::atomic_ref<uint32_t> Ctrl() { return std::atomic_ref<uint32_t>(velq_ctrl); 
 std::atomic_ref<uint32_t> TickBusy() { return std::atomic_ref<uint32_t>(velq_tick_busy); }
 
 float Load(float& word) { return std::atomic_ref<float>(word).load(std::memory_order_relaxed); }
-void Store(float& word, float v) { std::atomic_ref<float>(word).store(v, std::memory_order_relaxed); }
+void Store(float& word, float v) {
+    std::atomic_ref<float>(word).store(v, std::memory_order_relaxed);
+}
 
 // The loader publishes every asset it read with its release store of entry
 // 0's acceleration; reading the field with acquire makes them visible here.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <SDL.h>
+
 #include <cstdint>
 
 typedef void (*VELQ_SceneFn)();
@@ -18,18 +19,18 @@ struct VELQ_Channel {
 };
 
 struct VELQ_TapeEntry {
-    VELQ_SceneFn call;   // draws one frame
-    VELQ_SceneFn blur;   // never called
-    VELQ_SceneFn prep;   // runs each time the tape enters the entry
+    VELQ_SceneFn call;  // draws one frame
+    VELQ_SceneFn blur;  // never called
+    VELQ_SceneFn prep;  // runs each time the tape enters the entry
     uint32_t spare;
     VELQ_Channel channel[8];
-    uint8_t flags;       // bit k: channel k is put one unit inside the bound it crossed
+    uint8_t flags;  // bit k: channel k is put one unit inside the bound it crossed
     uint8_t used;
 };
 
 struct VELQ_Clock {
-    float t;    // seconds since the clock was last zeroed
-    float tt;   // t*t, kept by the tick
+    float t;   // seconds since the clock was last zeroed
+    float tt;  // t*t, kept by the tick
 };
 
 struct VELQ_Ctrls {

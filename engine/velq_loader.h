@@ -3,6 +3,7 @@
 #pragma once
 
 #include <SDL.h>
+
 #include <cstdint>
 
 constexpr int VELQ_LOADER_STEPS = 8;

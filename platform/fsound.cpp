@@ -25,8 +25,8 @@ enum {
     FSOUND_ERR_INIT_DEVICE = 3,    // no usable audio device
     FSOUND_ERR_PLAY = 5,           // the decoder thread could not start
     FSOUND_ERR_FILE_NOTFOUND = 9,
-    FSOUND_ERR_FILE_FORMAT = 10,   // no MPEG audio in the file
-    FSOUND_ERR_FILE_BAD = 11,      // the file cannot be read
+    FSOUND_ERR_FILE_FORMAT = 10,  // no MPEG audio in the file
+    FSOUND_ERR_FILE_BAD = 11,     // the file cannot be read
     FSOUND_ERR_MEMORY = 12,
     FSOUND_ERR_INVALID_PARAM = 14,
     FSOUND_ERR_CHANNEL_ALLOC = 16  // another stream holds the output
@@ -45,8 +45,8 @@ static const Uint32 FSOUND_DETACH_POLL_MS = 1;
 
 struct FSOUND_STREAM {
     mpg123_handle* decoder;
-    Sint16* ring;    // interleaved stereo frames
-    Uint64 frames;   // ring capacity in frames
+    Sint16* ring;                 // interleaved stereo frames
+    Uint64 frames;                // ring capacity in frames
     std::atomic<Uint64> written;  // frames decoded so far; decoder thread writes
     std::atomic<Uint64> read;     // frames played so far; audio thread writes
     std::atomic<bool> quit;       // asks the decoder thread to end
@@ -67,15 +67,13 @@ static std::atomic<FSOUND_STREAM*> fsound_playing;
 static std::atomic<Uint64> fsound_mix_entered;
 static std::atomic<Uint64> fsound_mix_left;
 
-static signed char FSOUND_Fail(int code)
-{
+static signed char FSOUND_Fail(int code) {
     fsound_error = code;
     return 0;
 }
 
 // Copies up to n decoded frames to out; returns how many there were.
-static int FSOUND_CopyOut(FSOUND_STREAM* s, Sint16* out, int n)
-{
+static int FSOUND_CopyOut(FSOUND_STREAM* s, Sint16* out, int n) {
     Uint64 r = s->read.load(std::memory_order_relaxed);
     Uint64 avail = s->written.load(std::memory_order_acquire) - r;
     Uint64 count = avail < (Uint64)n ? avail : (Uint64)n;
@@ -89,8 +87,7 @@ static int FSOUND_CopyOut(FSOUND_STREAM* s, Sint16* out, int n)
 
 // SDL audio callback: copies what the decoder has ready and fills the rest
 // with silence, so an underrun or the end of the file is heard as silence.
-static void FSOUND_Mix(void*, Uint8* out, int len)
-{
+static void FSOUND_Mix(void*, Uint8* out, int len) {
     fsound_mix_entered.fetch_add(1, std::memory_order_seq_cst);
     FSOUND_STREAM* s = fsound_playing.load(std::memory_order_seq_cst);
     int frames = len / FSOUND_FRAME_BYTES;
@@ -103,8 +100,7 @@ static void FSOUND_Mix(void*, Uint8* out, int len)
 // callback that may have seen it is still running. A callback that enters
 // after the entry count is read finds no stream, since the store of null
 // precedes that read in the single order of sequentially consistent operations.
-static void FSOUND_Detach()
-{
+static void FSOUND_Detach() {
     fsound_playing.store(nullptr, std::memory_order_seq_cst);
     Uint64 entered = fsound_mix_entered.load(std::memory_order_seq_cst);
     while (fsound_mix_left.load(std::memory_order_acquire) < entered)
@@ -113,24 +109,21 @@ static void FSOUND_Detach()
 
 // Decodes into the free part of the ring. Returns false once the file has
 // no more sound to give.
-static bool FSOUND_Refill(FSOUND_STREAM* s)
-{
+static bool FSOUND_Refill(FSOUND_STREAM* s) {
     Uint64 w = s->written.load(std::memory_order_relaxed);
     Uint64 space = s->frames - (w - s->read.load(std::memory_order_acquire));
-    if (space == 0)
-        return true;
+    if (space == 0) return true;
     Uint64 pos = w % s->frames;
     Uint64 room = space < s->frames - pos ? space : s->frames - pos;
     size_t bytes = 0;
-    int rc = mpg123_read(s->decoder, s->ring + pos * FSOUND_OUT_CHANNELS,
-                         room * FSOUND_FRAME_BYTES, &bytes);
+    int rc = mpg123_read(s->decoder, s->ring + pos * FSOUND_OUT_CHANNELS, room * FSOUND_FRAME_BYTES,
+                         &bytes);
     s->written.store(w + bytes / FSOUND_FRAME_BYTES, std::memory_order_release);
     // A change of format inside the file is converted like the first one.
     return rc == MPG123_OK || rc == MPG123_NEW_FORMAT;
 }
 
-static int FSOUND_DecodeThread(void* data)
-{
+static int FSOUND_DecodeThread(void* data) {
     FSOUND_STREAM* s = (FSOUND_STREAM*)data;
     while (!s->quit.load(std::memory_order_acquire) && FSOUND_Refill(s))
         SDL_Delay(FSOUND_REFILL_MS);
@@ -139,8 +132,7 @@ static int FSOUND_DecodeThread(void* data)
 
 // Stops a playing stream: the audio thread lets go, the decoder thread ends,
 // and the stream is rewound so that the next play starts from the top.
-static void FSOUND_Halt(FSOUND_STREAM* s)
-{
+static void FSOUND_Halt(FSOUND_STREAM* s) {
     FSOUND_Detach();
     s->quit.store(true, std::memory_order_release);
     SDL_WaitThread(s->thread, NULL);
@@ -150,21 +142,15 @@ static void FSOUND_Halt(FSOUND_STREAM* s)
     s->read.store(0, std::memory_order_relaxed);
 }
 
-signed char FSOUND_SetOutput(int)
-{
-    if (fsound_ready)
-        return FSOUND_Fail(FSOUND_ERR_INIT);
+signed char FSOUND_SetOutput(int) {
+    if (fsound_ready) return FSOUND_Fail(FSOUND_ERR_INIT);
     return 1;
 }
 
-signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int)
-{
-    if (fsound_ready)
-        return FSOUND_Fail(FSOUND_ERR_INIT);
-    if (mixrate <= 0 || maxsoftwarechannels <= 0)
-        return FSOUND_Fail(FSOUND_ERR_INVALID_PARAM);
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return FSOUND_Fail(FSOUND_ERR_INIT_DEVICE);
+signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int) {
+    if (fsound_ready) return FSOUND_Fail(FSOUND_ERR_INIT);
+    if (mixrate <= 0 || maxsoftwarechannels <= 0) return FSOUND_Fail(FSOUND_ERR_INVALID_PARAM);
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return FSOUND_Fail(FSOUND_ERR_INIT_DEVICE);
     SDL_AudioSpec want;
     memset(&want, 0, sizeof want);
     want.freq = mixrate;
@@ -184,25 +170,18 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int)
     return 1;
 }
 
-int FSOUND_GetError()
-{
-    return fsound_error;
-}
+int FSOUND_GetError() { return fsound_error; }
 
-void FSOUND_Close()
-{
-    if (!fsound_ready)
-        return;
+void FSOUND_Close() {
+    if (!fsound_ready) return;
     FSOUND_STREAM* s = fsound_playing.load(std::memory_order_relaxed);
-    if (s)
-        FSOUND_Halt(s);
+    if (s) FSOUND_Halt(s);
     SDL_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     fsound_ready = false;
 }
 
-signed char FSOUND_Stream_SetBufferSize(int ms)
-{
+signed char FSOUND_Stream_SetBufferSize(int ms) {
     if (ms < FSOUND_MIN_BUFFER_MS || ms > FSOUND_MAX_BUFFER_MS)
         return FSOUND_Fail(FSOUND_ERR_INVALID_PARAM);
     fsound_buffer_ms = ms;
@@ -211,8 +190,7 @@ signed char FSOUND_Stream_SetBufferSize(int ms)
 
 // Opens name with a decoder that delivers the mix rate in stereo 16-bit,
 // converting whatever the file holds. Null with the error code set on failure.
-static mpg123_handle* FSOUND_OpenDecoder(const char* name)
-{
+static mpg123_handle* FSOUND_OpenDecoder(const char* name) {
     mpg123_handle* mh = mpg123_new(NULL, NULL);
     if (!mh) {
         fsound_error = FSOUND_ERR_MEMORY;
@@ -238,8 +216,7 @@ static mpg123_handle* FSOUND_OpenDecoder(const char* name)
 // Checks that name opens and its first byte reads (a directory opens but
 // does not read); the decoder cannot tell those failures from a file that
 // holds no sound. Sets the error code when it fails.
-static bool FSOUND_FileReadable(const char* name)
-{
+static bool FSOUND_FileReadable(const char* name) {
     FILE* f = fopen(name, "rb");
     if (!f) {
         fsound_error = errno == ENOENT ? FSOUND_ERR_FILE_NOTFOUND : FSOUND_ERR_FILE_BAD;
@@ -247,13 +224,11 @@ static bool FSOUND_FileReadable(const char* name)
     }
     bool readable = fgetc(f) != EOF || !ferror(f);
     fclose(f);
-    if (!readable)
-        fsound_error = FSOUND_ERR_FILE_BAD;
+    if (!readable) fsound_error = FSOUND_ERR_FILE_BAD;
     return readable;
 }
 
-FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int, int offset, int length)
-{
+FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int, int offset, int length) {
     if (!fsound_ready) {
         fsound_error = FSOUND_ERR_UNINITIALIZED;
         return NULL;
@@ -263,11 +238,9 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int, int offset, in
         fsound_error = FSOUND_ERR_INVALID_PARAM;
         return NULL;
     }
-    if (!FSOUND_FileReadable(name))
-        return NULL;
+    if (!FSOUND_FileReadable(name)) return NULL;
     mpg123_handle* mh = FSOUND_OpenDecoder(name);
-    if (!mh)
-        return NULL;
+    if (!mh) return NULL;
     Uint64 frames = (Uint64)fsound_buffer_ms * fsound_mixrate / 1000;
     Sint16* ring = (Sint16*)malloc(frames * FSOUND_FRAME_BYTES);
     if (!ring) {
@@ -287,8 +260,7 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int, int offset, in
     return s;
 }
 
-int FSOUND_Stream_Play(int channel, FSOUND_STREAM* s)
-{
+int FSOUND_Stream_Play(int channel, FSOUND_STREAM* s) {
     if (!s) {
         fsound_error = FSOUND_ERR_INVALID_PARAM;
         return -1;
@@ -301,8 +273,7 @@ int FSOUND_Stream_Play(int channel, FSOUND_STREAM* s)
         fsound_error = FSOUND_ERR_INVALID_PARAM;
         return -1;
     }
-    if (s->thread)
-        return s->channel;
+    if (s->thread) return s->channel;
     if (fsound_playing.load(std::memory_order_relaxed)) {
         fsound_error = FSOUND_ERR_CHANNEL_ALLOC;
         return -1;
@@ -320,21 +291,15 @@ int FSOUND_Stream_Play(int channel, FSOUND_STREAM* s)
     return channel;
 }
 
-signed char FSOUND_Stream_Stop(FSOUND_STREAM* s)
-{
-    if (!s)
-        return FSOUND_Fail(FSOUND_ERR_INVALID_PARAM);
-    if (s->thread)
-        FSOUND_Halt(s);
+signed char FSOUND_Stream_Stop(FSOUND_STREAM* s) {
+    if (!s) return FSOUND_Fail(FSOUND_ERR_INVALID_PARAM);
+    if (s->thread) FSOUND_Halt(s);
     return 1;
 }
 
-signed char FSOUND_Stream_Close(FSOUND_STREAM* s)
-{
-    if (!s)
-        return FSOUND_Fail(FSOUND_ERR_INVALID_PARAM);
-    if (s->thread)
-        FSOUND_Halt(s);
+signed char FSOUND_Stream_Close(FSOUND_STREAM* s) {
+    if (!s) return FSOUND_Fail(FSOUND_ERR_INVALID_PARAM);
+    if (s->thread) FSOUND_Halt(s);
     mpg123_delete(s->decoder);
     free(s->ring);
     delete s;

@@ -4,8 +4,6 @@
 
 CFS_Pict* zelto_pict = nullptr;
 
-void VIS_INIT_Zelto() {
-    zelto_pict = CFS_ReadPNG24("zelto");
-}
+void VIS_INIT_Zelto() { zelto_pict = CFS_ReadPNG24("zelto"); }
 void VIS_PREP_Zelto() {}
 void VIS_CALL_Zelto() {}

@@ -1,12 +1,11 @@
 // The drive handler through its real functions: what it prints, what it
 // hands out, and how every damaged drive ends the process.
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
-
-#include <gtest/gtest.h>
 
 #include "archive/cfs.h"
 #include "tests/archive_support.h"
@@ -17,12 +16,14 @@ const std::vector<uint8_t> kMeshBytes = ARCHIVE_TEST_Noise(300, 1);
 const std::vector<uint8_t> kPictBytes(5000, 0x5a);  // compresses well: csize far below isize
 
 std::vector<uint8_t> TwoEntryDrive() {
-    return CFS_WRITER_Drive({{"wsypa", CFS_TYPE_ASE, kMeshBytes}, {"bootpic", CFS_TYPE_PNG24, kPictBytes}});
+    return CFS_WRITER_Drive(
+        {{"wsypa", CFS_TYPE_ASE, kMeshBytes}, {"bootpic", CFS_TYPE_PNG24, kPictBytes}});
 }
 
 std::string Opened(const std::string& path, const char* version, uint32_t files) {
-    return "CFS_Open: Attempting to open drive " + path + " ... done.\nCFS_Open: WendrikFS drive v" +
-           version + " (" + std::to_string(files) + " files in drive)\n";
+    return "CFS_Open: Attempting to open drive " + path +
+           " ... done.\nCFS_Open: WendrikFS drive v" + version + " (" + std::to_string(files) +
+           " files in drive)\n";
 }
 
 // Opens the drive and reads name in a child process.
@@ -78,12 +79,14 @@ TEST(DriveOpen, RejectsWhatIsNotADrive) {
 
     const std::vector<uint8_t> drive = TwoEntryDrive();
     for (std::vector<uint8_t> bytes : {std::vector<uint8_t>{'C', 'F', 'S', 0, 1, 0, 0, 0},
-                                       std::vector<uint8_t>{'C', 'F', 'S', 'X'}, std::vector<uint8_t>{'C', 'F'},
-                                       std::vector<uint8_t>{}}) {
+                                       std::vector<uint8_t>{'C', 'F', 'S', 'X'},
+                                       std::vector<uint8_t>{'C', 'F'}, std::vector<uint8_t>{}}) {
         if (bytes.size() > 4) bytes.insert(bytes.end(), drive.begin() + 8, drive.end());
         const std::string path = ARCHIVE_TEST_File(bytes);
-        ExpectFatal(OpenAndRead(path, "wsypa", CFS_TYPE_ASE),
-                    attempt + path + " ... done.\nCFS_Open: FATAL_ERROR: This is NOT handler-compatible drive file.\n");
+        ExpectFatal(
+            OpenAndRead(path, "wsypa", CFS_TYPE_ASE),
+            attempt + path +
+                " ... done.\nCFS_Open: FATAL_ERROR: This is NOT handler-compatible drive file.\n");
     }
 }
 
@@ -99,8 +102,9 @@ TEST(DriveOpen, RejectsTruncatedHeadersAndDirectories) {
         std::vector<uint8_t> bytes = drive;
         ARCHIVE_TEST_Patch(bytes, 12, count);
         const std::string path = ARCHIVE_TEST_File(bytes);
-        ExpectFatal(OpenAndRead(path, "wsypa", CFS_TYPE_ASE),
-                    Opened(path, "1.1", count) + "CFS_Open: FATAL_ERROR: Drive directory is truncated.\n");
+        ExpectFatal(
+            OpenAndRead(path, "wsypa", CFS_TYPE_ASE),
+            Opened(path, "1.1", count) + "CFS_Open: FATAL_ERROR: Drive directory is truncated.\n");
     }
 }
 
@@ -109,7 +113,8 @@ TEST(DriveOpen, RejectsANameWithoutTerminator) {
     memset(&bytes[ARCHIVE_TEST_EntryField(1, offsetof(CFS_Entry, name))], 'n', CFS_NAME_SIZE);
     const std::string path = ARCHIVE_TEST_File(bytes);
     ExpectFatal(OpenAndRead(path, "wsypa", CFS_TYPE_ASE),
-                Opened(path, "1.1", 2) + "CFS_Open: FATAL_ERROR: Drive directory holds an unterminated name.\n");
+                Opened(path, "1.1", 2) +
+                    "CFS_Open: FATAL_ERROR: Drive directory holds an unterminated name.\n");
 }
 
 TEST(DriveOpen, RejectsADriveThatCannotBeMeasured) {
@@ -178,7 +183,9 @@ TEST(DriveRead, IsizeAboveTheInflatedLengthIsAccepted) {
             CFS_Open(path.c_str());
             uint32_t inflated = 0;
             const uint8_t* pict = CFS_Read("bootpic", CFS_TYPE_PNG24, &inflated);
-            exit(inflated == kPictBytes.size() && memcmp(pict, kPictBytes.data(), inflated) == 0 ? 0 : 3);
+            exit(inflated == kPictBytes.size() && memcmp(pict, kPictBytes.data(), inflated) == 0
+                     ? 0
+                     : 3);
         });
         EXPECT_EQ(outcome.status, 0) << claim << ": " << outcome.out;
     }
@@ -197,12 +204,14 @@ TEST(DriveLifecycle, CloseOnlyClosesAnOpenDriveAndReadsNeedOne) {
 
     ExpectFatal(ARCHIVE_TEST_InChild([] { CFS_Read("bootpic", CFS_TYPE_PNG24); }),
                 "CFS_Read: FATAL_ERROR: Drive is not open.\n");
-    ExpectFatal(ARCHIVE_TEST_InChild([&] {
-                    CFS_Open(path.c_str());
-                    CFS_Close();
-                    CFS_Read("bootpic", CFS_TYPE_PNG24);
-                }),
-                Opened(path, "1.1", 2) + "CFS_Close: Closing drive ... done.\nCFS_Read: FATAL_ERROR: Drive is not open.\n");
+    ExpectFatal(
+        ARCHIVE_TEST_InChild([&] {
+            CFS_Open(path.c_str());
+            CFS_Close();
+            CFS_Read("bootpic", CFS_TYPE_PNG24);
+        }),
+        Opened(path, "1.1", 2) +
+            "CFS_Close: Closing drive ... done.\nCFS_Read: FATAL_ERROR: Drive is not open.\n");
 }
 
 TEST(DriveAllocation, FailedAllocationsAreFatal) {
@@ -211,11 +220,14 @@ TEST(DriveAllocation, FailedAllocationsAreFatal) {
     memcpy(&csize, &drive[ARCHIVE_TEST_EntryField(1, offsetof(CFS_Entry, csize))], 4);
     const std::string path = ARCHIVE_TEST_File(drive);
     const std::pair<size_t, std::string> cases[] = {
-        {2 * sizeof(CFS_Entry), Opened(path, "1.1", 2) + "CFS_Open: FATAL_ERROR: Memory allocation failed.\n"},
+        {2 * sizeof(CFS_Entry),
+         Opened(path, "1.1", 2) + "CFS_Open: FATAL_ERROR: Memory allocation failed.\n"},
         {csize, Opened(path, "1.1", 2) + "CFS_Read: FATAL_ERROR: Memory allocation failed.\n"},
-        {kPictBytes.size(), Opened(path, "1.1", 2) + "CFS_Read: FATAL_ERROR: Memory allocation failed.\n"}};
+        {kPictBytes.size(),
+         Opened(path, "1.1", 2) + "CFS_Read: FATAL_ERROR: Memory allocation failed.\n"}};
     for (const auto& [size, out] : cases) {
-        if (!ARCHIVE_TEST_FailAllocationsOf(0)) GTEST_SKIP() << "the allocator cannot be replaced here";
+        if (!ARCHIVE_TEST_FailAllocationsOf(0))
+            GTEST_SKIP() << "the allocator cannot be replaced here";
         ExpectFatal(ARCHIVE_TEST_InChild([&] {
                         ARCHIVE_TEST_FailAllocationsOf(size);
                         CFS_Open(path.c_str());

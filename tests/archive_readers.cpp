@@ -1,11 +1,11 @@
 // The picture and mesh readers and the face normals, on drives made by the
 // writer; damaged payloads are made by editing the writer's payloads.
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <random>
-
-#include <gtest/gtest.h>
 
 #include "archive/cfs.h"
 #include "tests/archive_support.h"
@@ -63,7 +63,8 @@ ARCHIVE_TEST_Outcome ReadInChild(const std::vector<CFS_WriterEntry>& entries, co
 }  // namespace
 
 TEST(PictureReader, KeepsTheTileGridAndCopiesThePixels) {
-    const std::vector<uint8_t> payload = Concat(Words({2, 1, 256, 128}), ARCHIVE_TEST_Noise(196608 + 50, 7));
+    const std::vector<uint8_t> payload =
+        Concat(Words({2, 1, 256, 128}), ARCHIVE_TEST_Noise(196608 + 50, 7));
     const std::vector<uint8_t> one_tile = Concat(Words({1, 1, 8, 2}), ARCHIVE_TEST_Noise(48, 8));
     OpenDrive({{"developed", CFS_TYPE_PNG24, payload}, {"shl", CFS_TYPE_PNG24, one_tile}});
     const CFS_Pict* pict = CFS_ReadPNG24("developed");
@@ -83,7 +84,8 @@ TEST(PictureReader, KeepsTheTileGridAndCopiesThePixels) {
 TEST(PictureReader, TilesRunUpwardAndRowsDownward) {
     std::vector<uint8_t> rgb;
     for (int y = 0; y < 8; y++)
-        for (int x = 0; x < 4; x++) rgb.insert(rgb.end(), y < 4 ? kRed : kBlue, (y < 4 ? kRed : kBlue) + 3);
+        for (int x = 0; x < 4; x++)
+            rgb.insert(rgb.end(), y < 4 ? kRed : kBlue, (y < 4 ? kRed : kBlue) + 3);
     rgb[3 * (4 * 4)] = 7;  // first pixel of row 4, the top row of the bottom tile
     OpenDrive({{"amber", CFS_TYPE_PNG24, CFS_WRITER_Picture(rgb, 4, 8, 4, 4)}});
     const CFS_Pict* pict = CFS_ReadPNG24("amber");
@@ -102,14 +104,18 @@ TEST(PictureReader, RejectsUnsafePayloads) {
         {Concat(Words({1, 1, 4, 4}), {pixels.begin(), pixels.end() - 1}), truncated},
         // 65536 x 65536 x 3 wraps to 0 in 32 bits.
         {Words({1, 1, 65536, 65536}), truncated},
-        {Concat(Words({1, 1, 12, 4}), pixels), "CFS_ReadPNG24: FATAL_ERROR: Tile size is not a power of two.\n"},
-        {Concat(Words({1, 1, 2, 8}), pixels), "CFS_ReadPNG24: FATAL_ERROR: Tile width is not a multiple of 4.\n"}};
+        {Concat(Words({1, 1, 12, 4}), pixels),
+         "CFS_ReadPNG24: FATAL_ERROR: Tile size is not a power of two.\n"},
+        {Concat(Words({1, 1, 2, 8}), pixels),
+         "CFS_ReadPNG24: FATAL_ERROR: Tile width is not a multiple of 4.\n"}};
     for (const auto& [payload, message] : cases) {
-        const ARCHIVE_TEST_Outcome outcome = ReadInChild({{"lans", CFS_TYPE_PNG24, payload}}, "lans", CFS_TYPE_PNG24);
+        const ARCHIVE_TEST_Outcome outcome =
+            ReadInChild({{"lans", CFS_TYPE_PNG24, payload}}, "lans", CFS_TYPE_PNG24);
         EXPECT_EQ(outcome.status, 1);
         EXPECT_EQ(outcome.out, message);
     }
-    const ARCHIVE_TEST_Outcome mesh = ReadInChild({{"tsy", CFS_TYPE_ASE, Words({0, 0})}}, "tsy", CFS_TYPE_PNG24);
+    const ARCHIVE_TEST_Outcome mesh =
+        ReadInChild({{"tsy", CFS_TYPE_ASE, Words({0, 0})}}, "tsy", CFS_TYPE_PNG24);
     EXPECT_EQ(mesh.out, "CFS_Read: FATAL_ERROR: Wrong file type.\n");
 }
 
@@ -117,7 +123,8 @@ TEST(MeshReader, ReadsCountSecondWordAndTriangles) {
     const std::vector<uint8_t> one = CFS_WRITER_Mesh({1, 2, 3, 4, 5, 6, 7, 8, 9});
     std::vector<uint8_t> with_seven = Concat(one, Words({0xdeadbeef}));
     ARCHIVE_TEST_Patch(with_seven, 4, 7);
-    OpenDrive({{"tsy", CFS_TYPE_ASE, with_seven}, {"de", CFS_TYPE_ASE, CFS_WRITER_Mesh(std::vector<float>())}});
+    OpenDrive({{"tsy", CFS_TYPE_ASE, with_seven},
+               {"de", CFS_TYPE_ASE, CFS_WRITER_Mesh(std::vector<float>())}});
     const CFS_Mesh* mesh = CFS_ReadASE("tsy");
     const CFS_Mesh* empty = CFS_ReadASE("de");
     CloseDrive();
@@ -135,7 +142,8 @@ TEST(MeshReader, RejectsUnsafePayloads) {
     ARCHIVE_TEST_Patch(all_announced, 0, 0xffffffff);
     const std::string truncated = "CFS_ReadASE: FATAL_ERROR: Mesh payload is truncated.\n";
     for (const std::vector<uint8_t>& payload : {Words({1}), two_announced, all_announced}) {
-        const ARCHIVE_TEST_Outcome outcome = ReadInChild({{"tunel", CFS_TYPE_ASE, payload}}, "tunel", CFS_TYPE_ASE);
+        const ARCHIVE_TEST_Outcome outcome =
+            ReadInChild({{"tunel", CFS_TYPE_ASE, payload}}, "tunel", CFS_TYPE_ASE);
         EXPECT_EQ(outcome.status, 1);
         EXPECT_EQ(outcome.out, truncated);
     }
@@ -155,10 +163,12 @@ TEST(Readers, CheckTheInflatedLengthNotIsize) {
         const std::string path = ARCHIVE_TEST_File(bytes);
         const ARCHIVE_TEST_Outcome outcome = ARCHIVE_TEST_InChild([&] {
             CFS_Open(path.c_str());
-            entry.type == CFS_TYPE_ASE ? (void)CFS_ReadASE(entry.name.c_str()) : (void)CFS_ReadPNG24(entry.name.c_str());
+            entry.type == CFS_TYPE_ASE ? (void)CFS_ReadASE(entry.name.c_str())
+                                       : (void)CFS_ReadPNG24(entry.name.c_str());
         });
         EXPECT_EQ(outcome.status, 1);
-        EXPECT_NE(outcome.out.find("FATAL_ERROR: " + std::string(entry.type == CFS_TYPE_ASE ? "Mesh" : "Picture") +
+        EXPECT_NE(outcome.out.find("FATAL_ERROR: " +
+                                   std::string(entry.type == CFS_TYPE_ASE ? "Mesh" : "Picture") +
                                    " payload is truncated.\n"),
                   std::string::npos)
             << outcome.out;
@@ -168,16 +178,19 @@ TEST(Readers, CheckTheInflatedLengthNotIsize) {
 TEST(Readers, FailedAllocationsAreFatal) {
     if (!ARCHIVE_TEST_FailAllocationsOf(0)) GTEST_SKIP() << "the allocator cannot be replaced here";
     const std::vector<CFS_WriterEntry> drive = {
-        {"grid", CFS_TYPE_PNG24, CFS_WRITER_Picture(std::vector<uint8_t>(64 * 32 * 3, 9), 64, 32, 64, 32)},
+        {"grid", CFS_TYPE_PNG24,
+         CFS_WRITER_Picture(std::vector<uint8_t>(64 * 32 * 3, 9), 64, 32, 64, 32)},
         {"korona1", CFS_TYPE_ASE, CFS_WRITER_Mesh(std::vector<float>(9 * 50, 1.5f))}};
     const std::tuple<size_t, uint32_t, std::string> cases[] = {
-        {sizeof(CFS_Pict), CFS_TYPE_PNG24, "CFS_ReadPNG24: FATAL_ERROR: Memory allocation failed.\n"},
+        {sizeof(CFS_Pict), CFS_TYPE_PNG24,
+         "CFS_ReadPNG24: FATAL_ERROR: Memory allocation failed.\n"},
         {64 * 32 * 3, CFS_TYPE_PNG24, "FATAL_ERROR: Memory allocation failed.\n"},
         {sizeof(CFS_Mesh), CFS_TYPE_ASE, "CFS_ReadASE: FATA_ERROR: Memory allocation failed.\n"},
         {50 * 36, CFS_TYPE_ASE, "CFS_ReadASE: FATA_ERROR: Memory allocation failed.\n"},
         {50 * 12, CFS_TYPE_ASE, "CFS_CalcNorms: ASE filter: memory allocation failed.\n"}};
     for (const auto& [size, type, message] : cases) {
-        const ARCHIVE_TEST_Outcome outcome = ReadInChild(drive, type == CFS_TYPE_ASE ? "korona1" : "grid", type, size);
+        const ARCHIVE_TEST_Outcome outcome =
+            ReadInChild(drive, type == CFS_TYPE_ASE ? "korona1" : "grid", type, size);
         EXPECT_EQ(outcome.status, 1) << size;
         EXPECT_EQ(outcome.out, message);
     }
@@ -233,13 +246,16 @@ TEST(Normals, MatchADoublePrecisionReference) {
 
 TEST(DriveWriter, RefusesPicturesAndNamesItCannotStore) {
     const std::vector<uint8_t> rgb(16 * 8 * 3);
-    EXPECT_THROW(CFS_WRITER_Picture(rgb, 16, 8, 16, 6), std::invalid_argument);  // not a power of two
+    EXPECT_THROW(CFS_WRITER_Picture(rgb, 16, 8, 16, 6),
+                 std::invalid_argument);  // not a power of two
     EXPECT_THROW(CFS_WRITER_Picture(rgb, 16, 8, 2, 8), std::invalid_argument);   // narrower than 4
     EXPECT_THROW(CFS_WRITER_Picture(rgb, 16, 8, 32, 8), std::invalid_argument);  // not whole tiles
-    EXPECT_THROW(CFS_WRITER_Picture(rgb, 16, 9, 16, 8), std::invalid_argument);  // wrong pixel count
+    EXPECT_THROW(CFS_WRITER_Picture(rgb, 16, 9, 16, 8),
+                 std::invalid_argument);  // wrong pixel count
     EXPECT_THROW(CFS_WRITER_Mesh(std::vector<float>(10)), std::invalid_argument);
     const std::vector<uint8_t> payload(4);
-    EXPECT_THROW(CFS_WRITER_Drive({{std::string(40, 'n'), CFS_TYPE_ASE, payload}}), std::invalid_argument);
+    EXPECT_THROW(CFS_WRITER_Drive({{std::string(40, 'n'), CFS_TYPE_ASE, payload}}),
+                 std::invalid_argument);
     EXPECT_THROW(CFS_WRITER_Drive({{"", CFS_TYPE_ASE, payload}}), std::invalid_argument);
     EXPECT_THROW(CFS_WRITER_Drive({{"de", CFS_TYPE_ASE, payload}, {"de", CFS_TYPE_PNG24, payload}}),
                  std::invalid_argument);

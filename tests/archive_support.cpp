@@ -1,13 +1,12 @@
 #include "tests/archive_support.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#include <gtest/gtest.h>
 
 #include "archive/cfs.h"
 
@@ -54,7 +53,8 @@ ARCHIVE_TEST_Outcome ARCHIVE_TEST_InChild(const std::function<void()>& call) {
     close(channel[1]);
     ARCHIVE_TEST_Outcome outcome{-1, ""};
     char chunk[512];
-    for (ssize_t got; (got = read(channel[0], chunk, sizeof chunk)) > 0;) outcome.out.append(chunk, size_t(got));
+    for (ssize_t got; (got = read(channel[0], chunk, sizeof chunk)) > 0;)
+        outcome.out.append(chunk, size_t(got));
     close(channel[0]);
     int status = 0;
     waitpid(child, &status, 0);

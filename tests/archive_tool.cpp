@@ -1,5 +1,6 @@
 // The cfs tool: a drive packed from files and unpacked again gives back the
 // same pixels and triangles; broken drives and wrong arguments are reported.
+#include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>
 
@@ -7,8 +8,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "archive/cfs.h"
 #include "tests/archive_support.h"
@@ -50,7 +49,8 @@ std::vector<uint8_t> ReadPngRgb(const std::string& path, uint32_t& width, uint32
     return rgb;
 }
 
-void WritePngRgb(const std::string& path, const std::vector<uint8_t>& rgb, uint32_t width, uint32_t height) {
+void WritePngRgb(const std::string& path, const std::vector<uint8_t>& rgb, uint32_t width,
+                 uint32_t height) {
     png_image image;
     memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
@@ -76,24 +76,27 @@ TEST(CfsTool, RoundTripKeepsPixelsAndTriangles) {
     const std::vector<uint8_t> sky = ARCHIVE_TEST_Noise(512 * 96 * 3, 11);
     const std::vector<uint8_t> caption = ARCHIVE_TEST_Noise(12 * 6 * 3, 12);
     const std::vector<float> tris = {0.1f, -2.5f, 3e-7f, 1, 1, 1, -1e8f, 0.333333343f, 7,
-                                     4, 5, 6, 7, 8, 9, 1.5f, 2.5f, 3.5f};
-    const std::string drive = ARCHIVE_TEST_File(CFS_WRITER_Drive(
-        {{"sky1", CFS_TYPE_PNG24, CFS_WRITER_Picture(sky, 512, 96, 128, 32)},
-         {"shl", CFS_TYPE_PNG24, CFS_WRITER_Picture(caption, 12, 6, 4, 2)},
-         {"pien2", CFS_TYPE_ASE, CFS_WRITER_Mesh(tris)}}));
+                                     4,    5,     6,     7, 8, 9, 1.5f,  2.5f,         3.5f};
+    const std::string drive = ARCHIVE_TEST_File(
+        CFS_WRITER_Drive({{"sky1", CFS_TYPE_PNG24, CFS_WRITER_Picture(sky, 512, 96, 128, 32)},
+                          {"shl", CFS_TYPE_PNG24, CFS_WRITER_Picture(caption, 12, 6, 4, 2)},
+                          {"pien2", CFS_TYPE_ASE, CFS_WRITER_Mesh(tris)}}));
 
     const ToolRun verify = Cfs("verify " + drive);
     EXPECT_EQ(verify.status, 0) << verify.out;
     EXPECT_NE(verify.out.find("3 entries, 0 broken"), std::string::npos) << verify.out;
     const ToolRun list = Cfs("list " + drive);
     EXPECT_EQ(list.status, 0);
-    EXPECT_NE(list.out.find("4 x 3 tiles of 128 x 32, 512 x 96 pixels"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("4 x 3 tiles of 128 x 32, 512 x 96 pixels"), std::string::npos)
+        << list.out;
     EXPECT_NE(list.out.find("3 x 3 tiles of 4 x 2, 12 x 6 pixels"), std::string::npos) << list.out;
     EXPECT_NE(list.out.find("2 triangles"), std::string::npos) << list.out;
 
     const std::filesystem::path files = Folder("cfs_round_trip");
     for (const char* name : {"sky1", "shl"})
-        EXPECT_EQ(Cfs("extract " + drive + " " + name + " " + (files / name).string() + ".png").status, 0);
+        EXPECT_EQ(
+            Cfs("extract " + drive + " " + name + " " + (files / name).string() + ".png").status,
+            0);
     EXPECT_EQ(Cfs("extract " + drive + " pien2 " + (files / "pien2.obj").string()).status, 0);
     uint32_t width = 0, height = 0;
     EXPECT_EQ(ReadPngRgb((files / "sky1.png").string(), width, height), sky);
@@ -111,8 +114,9 @@ TEST(CfsTool, RoundTripKeepsPixelsAndTriangles) {
 
 TEST(CfsTool, PackSplitsPolygonsAndRefusesUntileablePictures) {
     const std::filesystem::path files = Folder("cfs_pack");
-    std::ofstream((files / "quad.obj").string()) << "# a unit square\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
-                                                    "vn 0 0 1\nf 1//1 2//1 3//1 -1//1\n";
+    std::ofstream((files / "quad.obj").string())
+        << "# a unit square\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
+           "vn 0 0 1\nf 1//1 2//1 3//1 -1//1\n";
     const std::string drive = (files / "quad.cfs").string();
     ASSERT_EQ(Cfs("pack " + drive + " " + files.string()).status, 0);
     EXPECT_EQ(DriveTriangles(drive, "quad"), (std::vector<float>{0, 0, 0, 1, 0, 0, 1, 1, 0,  //
@@ -121,7 +125,8 @@ TEST(CfsTool, PackSplitsPolygonsAndRefusesUntileablePictures) {
     WritePngRgb((files / "odd.png").string(), std::vector<uint8_t>(6 * 4 * 3), 6, 4);
     const ToolRun odd = Cfs("pack " + drive + " " + files.string());
     EXPECT_EQ(odd.status, 1);
-    EXPECT_NE(odd.out.find("odd.png: a 6 x 4 picture cannot be cut into tiles"), std::string::npos) << odd.out;
+    EXPECT_NE(odd.out.find("odd.png: a 6 x 4 picture cannot be cut into tiles"), std::string::npos)
+        << odd.out;
     std::filesystem::remove(files / "odd.png");
 
     std::ofstream((files / "bad.obj").string()) << "v 0 0 0\nf 1 2 3\n";
@@ -141,15 +146,18 @@ TEST(CfsTool, VerifyNamesEveryBrokenEntry) {
     const ToolRun verify = Cfs("verify " + drive);
     EXPECT_EQ(verify.status, 1);
     EXPECT_NE(verify.out.find("tsy: ok, 1 triangle\n"), std::string::npos) << verify.out;
-    EXPECT_NE(verify.out.find("ex_hb: type code 99 is neither a picture nor a mesh\n"), std::string::npos);
-    EXPECT_NE(verify.out.find("de: CFS_Read: Fatal error: decompression failed.\n"), std::string::npos);
+    EXPECT_NE(verify.out.find("ex_hb: type code 99 is neither a picture nor a mesh\n"),
+              std::string::npos);
+    EXPECT_NE(verify.out.find("de: CFS_Read: Fatal error: decompression failed.\n"),
+              std::string::npos);
     EXPECT_NE(verify.out.find("3 entries, 2 broken"), std::string::npos);
     EXPECT_EQ(Cfs("extract " + drive + " de /dev/null").status, 1);
     EXPECT_EQ(Cfs("extract " + drive + " nothing /dev/null").status, 1);
 }
 
 TEST(CfsTool, WrongArgumentsShowUsage) {
-    for (const char* arguments : {"", "list", "verify a b", "extract a b", "pack a", "unpack a b"}) {
+    for (const char* arguments :
+         {"", "list", "verify a b", "extract a b", "pack a", "unpack a b"}) {
         const ToolRun run = Cfs(arguments);
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_EQ(run.out.rfind("usage: cfs list DRIVE", 0), 0u) << arguments;

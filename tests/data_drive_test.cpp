@@ -25,14 +25,14 @@ struct Expected {
 };
 
 const Expected kEntries[] = {
-    {"bootpic", CFS_TYPE_PNG24}, {"tsy", CFS_TYPE_ASE},       {"de", CFS_TYPE_ASE},
-    {"ef", CFS_TYPE_ASE},        {"foremka", CFS_TYPE_ASE},   {"developed", CFS_TYPE_PNG24},
-    {"thornax", CFS_TYPE_ASE},   {"amber", CFS_TYPE_PNG24},   {"grid", CFS_TYPE_PNG24},
-    {"aniooteq", CFS_TYPE_ASE},  {"ex_hb", CFS_TYPE_PNG24},   {"wsypa", CFS_TYPE_ASE},
-    {"pien1", CFS_TYPE_ASE},     {"pien2", CFS_TYPE_ASE},     {"korona1", CFS_TYPE_ASE},
-    {"korona2", CFS_TYPE_ASE},   {"shl", CFS_TYPE_PNG24},     {"sky1", CFS_TYPE_PNG24},
-    {"tmagic", CFS_TYPE_PNG24},  {"tunel", CFS_TYPE_ASE},     {"rurawew", CFS_TYPE_ASE},
-    {"rurazew", CFS_TYPE_ASE},   {"lans", CFS_TYPE_PNG24},    {"zelto", CFS_TYPE_PNG24},
+    {"bootpic", CFS_TYPE_PNG24}, {"tsy", CFS_TYPE_ASE},     {"de", CFS_TYPE_ASE},
+    {"ef", CFS_TYPE_ASE},        {"foremka", CFS_TYPE_ASE}, {"developed", CFS_TYPE_PNG24},
+    {"thornax", CFS_TYPE_ASE},   {"amber", CFS_TYPE_PNG24}, {"grid", CFS_TYPE_PNG24},
+    {"aniooteq", CFS_TYPE_ASE},  {"ex_hb", CFS_TYPE_PNG24}, {"wsypa", CFS_TYPE_ASE},
+    {"pien1", CFS_TYPE_ASE},     {"pien2", CFS_TYPE_ASE},   {"korona1", CFS_TYPE_ASE},
+    {"korona2", CFS_TYPE_ASE},   {"shl", CFS_TYPE_PNG24},   {"sky1", CFS_TYPE_PNG24},
+    {"tmagic", CFS_TYPE_PNG24},  {"tunel", CFS_TYPE_ASE},   {"rurawew", CFS_TYPE_ASE},
+    {"rurazew", CFS_TYPE_ASE},   {"lans", CFS_TYPE_PNG24},  {"zelto", CFS_TYPE_PNG24},
 };
 
 const char* const kGlyphMeshes[] = {"tsy", "de", "ef", "thornax"};
@@ -237,7 +237,8 @@ std::vector<char> ReadFile(const std::string& path) {
 }
 
 TEST(DriveGeneration, TwoRunsWriteTheSameBytesAsTheBuild) {
-    const std::string a = testing::TempDir() + "drive_a.cfs", b = testing::TempDir() + "drive_b.cfs";
+    const std::string a = testing::TempDir() + "drive_a.cfs",
+                      b = testing::TempDir() + "drive_b.cfs";
     for (const std::string& out : {a, b}) {
         const std::string cmd = std::string(AMBER_MKDRIVE) + " " + out + " > /dev/null";
         ASSERT_EQ(std::system(cmd.c_str()), 0);

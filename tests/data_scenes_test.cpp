@@ -65,7 +65,8 @@ struct Cover {
 };
 
 std::ostream& operator<<(std::ostream& out, const Cover& c) {
-    return out << "share " << c.share << ", box x " << c.x0 << ".." << c.x1 << " y " << c.y0 << ".." << c.y1;
+    return out << "share " << c.share << ", box x " << c.x0 << ".." << c.x1 << " y " << c.y0 << ".."
+               << c.y1;
 }
 
 Cover Measure(const std::vector<uint8_t>& frame, int y0 = kBandY0, int y1 = kBandY1) {
@@ -98,7 +99,8 @@ bool Near(BENCH_Rgb a, BENCH_Rgb b) {
 // The caption drawn at (x, y) shows its text, and within `area` nothing but
 // the caption differs from the ground it lies on (taken at its corner,
 // which the caption keeps plain): no stray pixels, no visible seam.
-void ExpectCaptionShows(const std::vector<uint8_t>& frame, const char* name, int x, int y, Rect area) {
+void ExpectCaptionShows(const std::vector<uint8_t>& frame, const char* name, int x, int y,
+                        Rect area) {
     const CFS_Pict* p = CFS_ReadPNG24(name);
     const int w = int(p->tile_width * p->tiles_across), h = int(p->tile_height * p->tiles_down);
     const BENCH_Rgb ground = BENCH_Pixel(frame, x, y);
@@ -144,11 +146,16 @@ struct Lamp {
     GLfloat ambient[4], diffuse[4], specular[4], position[4];
 };
 
-constexpr Lamp kThornaxLamp{{0.5f, 0.4f, 0.3f, 1}, {1, 1, 0.3f, 1}, {1, 0.7f, 0.7f, 1}, {60, 100, 700, 1}};
-constexpr Lamp kAngelLamp{{0.2f, 0.2f, 0.2f, 1}, {1, 1, 0.3f, 1}, {1, 0.7f, 0.7f, 1}, {-500, 400, 700, 1}};
-constexpr Lamp kTreeLamp{{0.7f, 0.2f, 0.2f, 1}, {1, 0.7f, 0.3f, 1}, {1, 0.7f, 0.7f, 1}, {170, 216, 700, 1}};
-constexpr Lamp kTMagicLamp{{0.2f, 0.1f, 0.1f, 1}, {0.9f, 0.7f, 0.6f, 1}, {0.5f, 0.4f, 0.2f, 1}, {0, 10, 500, 1}};
-constexpr Lamp kGlowLamp{{0.2f, 0.1f, 0.1f, 1}, {0.9f, 0.8f, 0.2f, 1}, {0.8f, 0.6f, 0, 1}, {10, 104, -50, 1}};
+constexpr Lamp kThornaxLamp{
+    {0.5f, 0.4f, 0.3f, 1}, {1, 1, 0.3f, 1}, {1, 0.7f, 0.7f, 1}, {60, 100, 700, 1}};
+constexpr Lamp kAngelLamp{
+    {0.2f, 0.2f, 0.2f, 1}, {1, 1, 0.3f, 1}, {1, 0.7f, 0.7f, 1}, {-500, 400, 700, 1}};
+constexpr Lamp kTreeLamp{
+    {0.7f, 0.2f, 0.2f, 1}, {1, 0.7f, 0.3f, 1}, {1, 0.7f, 0.7f, 1}, {170, 216, 700, 1}};
+constexpr Lamp kTMagicLamp{
+    {0.2f, 0.1f, 0.1f, 1}, {0.9f, 0.7f, 0.6f, 1}, {0.5f, 0.4f, 0.2f, 1}, {0, 10, 500, 1}};
+constexpr Lamp kGlowLamp{
+    {0.2f, 0.1f, 0.1f, 1}, {0.9f, 0.8f, 0.2f, 1}, {0.8f, 0.6f, 0, 1}, {10, 104, -50, 1}};
 
 // Lighting with colour material and a white highlight, as the lit scenes use.
 void Light(const Lamp& lamp) {
@@ -343,8 +350,11 @@ TEST_F(SceneFit, TreeGrowsInViewAlongTheCameraPath) {
 // The landscape of list 5: the meshes in their colours, the water, and the
 // two backdrops of the sky (list 3).
 void TreeLandscape() {
-    const GLfloat colours[][3] = {{0.5f, 0.7f, 0.5f}, {0.6f, 0.5f, 0.2f}, {0.6f, 0.5f, 0.2f},
-                                  {0.5f, 0.6f, 0.2f}, {0.5f, 0.6f, 0.2f}};
+    const GLfloat colours[][3] = {{0.5f, 0.7f, 0.5f},
+                                  {0.6f, 0.5f, 0.2f},
+                                  {0.6f, 0.5f, 0.2f},
+                                  {0.5f, 0.6f, 0.2f},
+                                  {0.5f, 0.6f, 0.2f}};
     for (int i = 0; i < 5; ++i) {
         glColor3fv(colours[i]);
         Draw(kTreeMeshes[i]);
@@ -385,8 +395,8 @@ TEST_F(SceneFit, TreeBackdropsAndWaterFillTheBackground) {
             }
         // The back wall starts at x = -600, where the first frames' view
         // ends: at most a sliver at the band's edge may miss it.
-        EXPECT_LT(gaps, kBandPixels / 200) << c0 << ": background shows at (" << gap_x << ", "
-                                           << gap_y << ")";
+        EXPECT_LT(gaps, kBandPixels / 200)
+            << c0 << ": background shows at (" << gap_x << ", " << gap_y << ")";
     }
 }
 
@@ -504,7 +514,8 @@ TEST_F(SceneFit, LoadingBoxesStayReadableOverTheBootPicture) {
         EXPECT_TRUE(light(cx, 464)) << k;
         // The boxes themselves are black on it: a solid block for a done
         // step, a frame around light ground for a pending one.
-        const BENCH_Rgb side = BENCH_Pixel(frame, cx - 12, 440), middle = BENCH_Pixel(frame, cx, 440);
+        const BENCH_Rgb side = BENCH_Pixel(frame, cx - 12, 440),
+                        middle = BENCH_Pixel(frame, cx, 440);
         if (k < 3) {
             EXPECT_EQ(middle.r + middle.g + middle.b, 0) << "the solid box " << k;
         } else {
@@ -522,7 +533,8 @@ TEST_F(SceneFit, QuiboTitlesShowOnTheirGrounds) {
     glEnable(GL_DEPTH_TEST);
     glColor4f(1, 1, 1, 1);
     glBegin(GL_QUADS);
-    glVertex3f(0, 480, -0.9f), glVertex3f(0, 0, -0.9f), glVertex3f(320, 0, -0.9f), glVertex3f(320, 480, -0.9f);
+    glVertex3f(0, 480, -0.9f), glVertex3f(0, 0, -0.9f), glVertex3f(320, 0, -0.9f),
+        glVertex3f(320, 480, -0.9f);
     glEnd();
     BandsAndCaption("grid", 0, 8);
     Picture("amber", kSkyList);

@@ -21,7 +21,8 @@ Picture SolidTiles(uint32_t across, uint32_t down, uint32_t w, uint32_t h,
                    const std::vector<BENCH_Rgb>& colours) {
     Picture p;
     for (uint32_t k = 0; k < across * down; ++k)
-        for (uint32_t i = 0; i < w * h; ++i) p.pixels.insert(p.pixels.end(), {colours[k].r, colours[k].g, colours[k].b});
+        for (uint32_t i = 0; i < w * h; ++i)
+            p.pixels.insert(p.pixels.end(), {colours[k].r, colours[k].g, colours[k].b});
     p.pict = {w, h, across, down, p.pixels.data()};
     return p;
 }

@@ -25,7 +25,8 @@ std::vector<Frame> calls;
 std::vector<int> preps;
 
 void RecordCall() {
-    Frame f{velq_caller, {},
+    Frame f{velq_caller,
+            {},
             std::atomic_ref<float>(velq_ctrls.clock[0].t).load(std::memory_order_relaxed)};
     std::copy(std::begin(velq_ctrls.value), std::end(velq_ctrls.value), f.value.begin());
     calls.push_back(f);
@@ -119,8 +120,8 @@ TEST_F(Sequencer, FirstFrameOfAnEntryShowsItsResetValues) {
     ReleaseLoading();
     ASSERT_TRUE(RunToEnd());
     for (int e = 1; e <= VELQ_LAST_ENTRY; ++e) {
-        auto first = std::find_if(calls.begin(), calls.end(),
-                                  [&](const Frame& f) { return f.entry == e; });
+        auto first =
+            std::find_if(calls.begin(), calls.end(), [&](const Frame& f) { return f.entry == e; });
         ASSERT_NE(first, calls.end());
         for (int k = 0; k < 8; ++k)
             EXPECT_EQ(first->value[k], velq_tape[e].channel[k].reset) << e << "/" << k;

@@ -12,14 +12,11 @@
 
 namespace {
 
-size_t At(double seconds) {
-    return (size_t)std::llround(seconds * SYN_RATE);
-}
+size_t At(double seconds) { return (size_t)std::llround(seconds * SYN_RATE); }
 
 double Energy(const std::vector<float>& x, double t0, double t1) {
     double sum = 0.0;
-    for (size_t i = At(t0); i < At(t1); i++)
-        sum += (double)x[i] * x[i];
+    for (size_t i = At(t0); i < At(t1); i++) sum += (double)x[i] * x[i];
     return sum;
 }
 
@@ -63,8 +60,7 @@ double ShareAbove(const std::vector<float>& x, double hz) {
 size_t LoudestIn(const std::vector<float>& x, double t0, double t1) {
     size_t best = At(t0);
     for (size_t i = At(t0); i < At(t1); i++)
-        if (std::fabs(x[i]) > std::fabs(x[best]))
-            best = i;
+        if (std::fabs(x[i]) > std::fabs(x[best])) best = i;
     return best;
 }
 
@@ -84,8 +80,7 @@ TEST(MusicSynth, NoiseIsEvenAndRepeatsFromItsSeed) {
     EXPECT_LT(*std::min_element(first.begin(), first.end()), -0.999f);
     EXPECT_GT(*std::max_element(first.begin(), first.end()), 0.999f);
     SYN_Seed(12345);
-    for (float v : first)
-        ASSERT_EQ(v, SYN_Noise());
+    for (float v : first) ASSERT_EQ(v, SYN_Noise());
     SYN_Seed(0);  // a zero seed must not lock the generator at zero
     EXPECT_NE(SYN_Rand(), SYN_Rand());
 }
@@ -115,10 +110,14 @@ TEST(MusicSynth, PitchedVoicesPlayTheirNote) {
 // seconds of its release; the sends stay inside the same span.
 TEST(MusicSynth, VoicesStayInsideTheirTime) {
     const std::function<void()> voices[] = {
-        [] { SYN_Kick(1.0, 1.0f); },          [] { SYN_Snare(1.0, 1.0f); },
-        [] { SYN_Hat(1.0, 1.0f, 0.09, 0.5f); }, [] { SYN_Crash(1.0, 1.0f); },
-        [] { SYN_Riser(1.0, 2.0, 1.0f); },      [] { SYN_Bass(1.0, 0.5, 33, 1.0f); },
-        [] { SYN_Pad(1.0, 0.5, 57, 1.0f, 1.0f); }, [] { SYN_Pluck(1.0, 69, 1.0f, -0.5f); },
+        [] { SYN_Kick(1.0, 1.0f); },
+        [] { SYN_Snare(1.0, 1.0f); },
+        [] { SYN_Hat(1.0, 1.0f, 0.09, 0.5f); },
+        [] { SYN_Crash(1.0, 1.0f); },
+        [] { SYN_Riser(1.0, 2.0, 1.0f); },
+        [] { SYN_Bass(1.0, 0.5, 33, 1.0f); },
+        [] { SYN_Pad(1.0, 0.5, 57, 1.0f, 1.0f); },
+        [] { SYN_Pluck(1.0, 69, 1.0f, -0.5f); },
         [] { SYN_Lead(1.0, 0.5, 69, 1.0f); },
     };
     int v = 0;
@@ -179,8 +178,7 @@ TEST(MusicSynth, ReverbTailIsWideAndDecays) {
     ASSERT_GT(early, 0.0);
     EXPECT_LT(late, 1e-6 * early);
     double lr = 0.0;
-    for (size_t i = At(0.1); i < At(0.6); i++)
-        lr += (double)syn_left[i] * syn_right[i];
+    for (size_t i = At(0.1); i < At(0.6); i++) lr += (double)syn_left[i] * syn_right[i];
     EXPECT_LT(std::fabs(lr) / (0.5 * early), 0.5) << "left and right tails are nearly the same";
 }
 
@@ -212,8 +210,7 @@ TEST(MusicSynth, TrackRendersTheSameEveryTime) {
     ASSERT_EQ(first.size(), (size_t)std::llround(SCO_LENGTH * SYN_RATE) * 2);
     EXPECT_TRUE(first == second);
     int peak = 0;
-    for (int16_t s : first)
-        peak = std::max(peak, std::abs((int)s));
+    for (int16_t s : first) peak = std::max(peak, std::abs((int)s));
     EXPECT_LE(peak, (int)std::lround(SCO_PEAK * 32767.0f));
     EXPECT_GT(peak, (int)(0.9f * SCO_PEAK * 32767.0f));
 }

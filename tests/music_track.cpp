@@ -15,7 +15,8 @@ constexpr long kRate = 44100;
 
 // Where each tape entry after the loading screen starts, in seconds after
 // the music starts; the last value is where the tape ends.
-const double kEntry[] = {0.0, 13.34, 26.68, 43.36, 61.36, 79.36, 94.36, 119.36, 131.04, 161.44, 171.44};
+const double kEntry[] = {0.0,   13.34,  26.68,  43.36,  61.36, 79.36,
+                         94.36, 119.36, 131.04, 161.44, 171.44};
 constexpr int kEntries = 10;
 
 struct Track {
@@ -28,8 +29,7 @@ Track Decode(const char* path) {
     Track t;
     int err = MPG123_OK;
     mpg123_handle* h = mpg123_new(nullptr, &err);
-    if (h == nullptr)
-        return t;
+    if (h == nullptr) return t;
     mpg123_format_none(h);
     mpg123_format(h, kRate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
     if (mpg123_open(h, path) == MPG123_OK) {
@@ -64,16 +64,13 @@ size_t Sample(double seconds) {
     return std::min((size_t)std::llround(seconds * kRate), Music().left.size());
 }
 
-double Db(double power) {
-    return 10.0 * std::log10(power + 1e-30);
-}
+double Db(double power) { return 10.0 * std::log10(power + 1e-30); }
 
 // Mean power of both sides between two times, in dB relative to full scale.
 double RmsDb(const std::vector<float>& l, const std::vector<float>& r, double t0, double t1) {
     size_t a = Sample(t0), b = Sample(t1);
     double sum = 0.0;
-    for (size_t i = a; i < b; i++)
-        sum += (double)l[i] * l[i] + (double)r[i] * r[i];
+    for (size_t i = a; i < b; i++) sum += (double)l[i] * l[i] + (double)r[i] * r[i];
     return Db(sum / (2.0 * std::max<size_t>(b - a, 1)));
 }
 
@@ -81,15 +78,13 @@ double RmsDb(const std::vector<float>& l, const std::vector<float>& r, double t0
 std::vector<float> LowPass(const std::vector<float>& x, double hz) {
     float k = (float)(1.0 - std::exp(-2.0 * M_PI * hz / kRate)), y = 0.0f;
     std::vector<float> out(x.size());
-    for (size_t i = 0; i < x.size(); i++)
-        out[i] = y += k * (x[i] - y);
+    for (size_t i = 0; i < x.size(); i++) out[i] = y += k * (x[i] - y);
     return out;
 }
 
 std::vector<float> Minus(const std::vector<float>& a, const std::vector<float>& b) {
     std::vector<float> out(a.size());
-    for (size_t i = 0; i < a.size(); i++)
-        out[i] = a[i] - b[i];
+    for (size_t i = 0; i < a.size(); i++) out[i] = a[i] - b[i];
     return out;
 }
 
@@ -127,11 +122,13 @@ TEST(MusicTrack, SoundChangesWhereTheTapeMovesOn) {
         double b = kEntry[e];
         double full = RmsDb(t.left, t.right, b + gap, b + gap + window) -
                       RmsDb(t.left, t.right, b - gap - window, b - gap);
-        double low = RmsDb(lowl, lowr, b + gap, b + gap + window) - RmsDb(lowl, lowr, b - gap - window, b - gap);
+        double low = RmsDb(lowl, lowr, b + gap, b + gap + window) -
+                     RmsDb(lowl, lowr, b - gap - window, b - gap);
         double high = RmsDb(highl, highr, b + gap, b + gap + window) -
                       RmsDb(highl, highr, b - gap - window, b - gap);
         double change = std::max({std::fabs(full), std::fabs(low), std::fabs(high)});
-        printf("change at %7.2f s: full %+6.2f dB, bass %+6.2f dB, treble %+6.2f dB\n", b, full, low, high);
+        printf("change at %7.2f s: full %+6.2f dB, bass %+6.2f dB, treble %+6.2f dB\n", b, full,
+               low, high);
         EXPECT_GE(change, 3.0) << "no audible change at " << b << " s";
     }
 }

@@ -150,8 +150,8 @@ constexpr auto kQuitWithin = 1s;
 // The whole screen as RGBA, row 0 at the bottom (the bench's frame layout).
 std::vector<uint8_t> GrabScreen(Display* d) {
     std::vector<uint8_t> rgba(BENCH_WIDTH * BENCH_HEIGHT * 4);
-    XImage* img = XGetImage(d, DefaultRootWindow(d), 0, 0, BENCH_WIDTH, BENCH_HEIGHT, AllPlanes,
-                            ZPixmap);
+    XImage* img =
+        XGetImage(d, DefaultRootWindow(d), 0, 0, BENCH_WIDTH, BENCH_HEIGHT, AllPlanes, ZPixmap);
     if (!img) return rgba;
     for (int y = 0; y < BENCH_HEIGHT; ++y)
         for (int x = 0; x < BENCH_WIDTH; ++x) {
@@ -194,7 +194,8 @@ bool ShowsLoading(const std::vector<uint8_t>& s) {
 double Difference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
     size_t differ = 0;
     for (size_t i = 0; i < a.size(); i += 4)
-        if (std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) > 48)
+        if (std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) >
+            48)
             ++differ;
     return static_cast<double>(differ) / (a.size() / 4);
 }
@@ -306,7 +307,8 @@ TEST(ProgramRun, LoadsAtItsPaceAndPlaysTheTapeToItsEnd) {
     // Start-up trace, in order; the drive closes once loading is done.
     const auto at = [&](const char* line) { return out.find(line); };
     EXPECT_EQ(at("VELQ_MAIN\n"), 0u) << out;
-    EXPECT_LT(at("VELQ_MAIN\n"), at("CFS_Open: Attempting to open drive ./amber_grid.cfs ... done.\n"));
+    EXPECT_LT(at("VELQ_MAIN\n"),
+              at("CFS_Open: Attempting to open drive ./amber_grid.cfs ... done.\n"));
     EXPECT_LT(at(" done.\nCFS_Open: WendrikFS drive v1.1 ("), at("VELQ_TIMER\n"));
     EXPECT_LT(at("CFS_Open: WendrikFS drive"), at("VELQ_LOADER\n"));
     EXPECT_LT(at("VELQ_TIMER\n"), at("VELQ_CORE\n"));

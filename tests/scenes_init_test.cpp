@@ -30,8 +30,9 @@ TEST(SceneInit, EveryLoaderStepReadsItsAssetsQuickly) {
         const auto start = std::chrono::steady_clock::now();
         for (auto init : step.init)
             if (init) init();
-        const double ms = std::chrono::duration<double, std::milli>(
-                              std::chrono::steady_clock::now() - start).count();
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
         std::printf("INIT %-16s %7.1f ms\n", step.name, ms);
         EXPECT_LT(ms, 300.0) << step.name;
     }

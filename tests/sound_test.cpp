@@ -1,8 +1,6 @@
 // Sound layer tests. Playback runs through SDL's disk audio driver, which
 // writes every sample the device would play into a file; that file is
 // compared with what libmpg123 decodes from the same MP3 directly.
-#include "platform/fsound.h"
-
 #include <gtest/gtest.h>
 #include <lame/lame.h>
 #include <mpg123.h>
@@ -19,6 +17,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "platform/fsound.h"
 
 namespace {
 
@@ -39,8 +39,7 @@ const double kWaitLimitSec = 60.0;
 
 // A deterministic test signal: a rising chirp plus noise from a fixed
 // generator, a different mix on each channel.
-std::vector<short> Synthesise(int rate, int channels, double seconds)
-{
+std::vector<short> Synthesise(int rate, int channels, double seconds) {
     size_t frames = (size_t)(rate * seconds);
     std::vector<short> pcm(frames * channels);
     uint32_t noise = 12345;
@@ -57,8 +56,7 @@ std::vector<short> Synthesise(int rate, int channels, double seconds)
     return pcm;
 }
 
-void WriteMp3(const std::string& path, int rate, int channels, double seconds)
-{
+void WriteMp3(const std::string& path, int rate, int channels, double seconds) {
     std::vector<short> pcm = Synthesise(rate, channels, seconds);
     int frames = (int)(pcm.size() / channels);
     lame_t lame = lame_init();
@@ -70,9 +68,10 @@ void WriteMp3(const std::string& path, int rate, int channels, double seconds)
     lame_set_bWriteVbrTag(lame, 0);
     ASSERT_EQ(lame_init_params(lame), 0);
     std::vector<unsigned char> mp3(frames * 5 / 4 + 7200);
-    int n = channels == 1
-                ? lame_encode_buffer(lame, pcm.data(), pcm.data(), frames, mp3.data(), (int)mp3.size())
-                : lame_encode_buffer_interleaved(lame, pcm.data(), frames, mp3.data(), (int)mp3.size());
+    int n =
+        channels == 1
+            ? lame_encode_buffer(lame, pcm.data(), pcm.data(), frames, mp3.data(), (int)mp3.size())
+            : lame_encode_buffer_interleaved(lame, pcm.data(), frames, mp3.data(), (int)mp3.size());
     ASSERT_GT(n, 0);
     int tail = lame_encode_flush(lame, mp3.data() + n, (int)mp3.size() - n);
     ASSERT_GE(tail, 0);
@@ -81,8 +80,7 @@ void WriteMp3(const std::string& path, int rate, int channels, double seconds)
 }
 
 // The whole file decoded by libmpg123 at the mix rate in 16-bit stereo.
-std::vector<short> DecodeDirectly(const std::string& path)
-{
+std::vector<short> DecodeDirectly(const std::string& path) {
     mpg123_handle* mh = mpg123_new(NULL, NULL);
     mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
     mpg123_format_none(mh);
@@ -101,49 +99,41 @@ std::vector<short> DecodeDirectly(const std::string& path)
     return out;
 }
 
-std::vector<short> ReadSamples(const std::string& path)
-{
+std::vector<short> ReadSamples(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     const short* p = (const short*)bytes.data();
     return std::vector<short>(p, p + bytes.size() / sizeof(short));
 }
 
-long FileSize(const std::string& path)
-{
+long FileSize(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 ? (long)st.st_size : 0;
 }
 
 // Waits until the device has written at least bytes; false on time-out.
-bool WaitForOutput(const std::string& path, long bytes)
-{
+bool WaitForOutput(const std::string& path, long bytes) {
     auto start = std::chrono::steady_clock::now();
     while (FileSize(path) < bytes) {
         std::chrono::duration<double> waited = std::chrono::steady_clock::now() - start;
-        if (waited.count() > kWaitLimitSec)
-            return false;
+        if (waited.count() > kWaitLimitSec) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
 }
 
-size_t LeadingZeros(const std::vector<short>& v, size_t from)
-{
+size_t LeadingZeros(const std::vector<short>& v, size_t from) {
     size_t i = from;
-    while (i < v.size() && v[i] == 0)
-        i++;
+    while (i < v.size() && v[i] == 0) i++;
     return i - from;
 }
 
 // Index of the first sample where got, from offset on, differs from want;
 // want.size() when all of want is matched.
 size_t FirstMismatch(const std::vector<short>& got, size_t offset, const std::vector<short>& want,
-                     size_t from)
-{
+                     size_t from) {
     size_t i = from;
-    while (i < want.size() && offset + i < got.size() && got[offset + i] == want[i])
-        i++;
+    while (i < want.size() && offset + i < got.size() && got[offset + i] == want[i]) i++;
     return i;
 }
 
@@ -151,8 +141,7 @@ class Sound : public ::testing::Test {
 protected:
     std::string dir, output, mp3;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         char tmpl[] = "/tmp/amber_sound_XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir = tmpl;
@@ -163,14 +152,12 @@ protected:
         setenv("SDL_DISKAUDIODELAY", kDiskDelayMs, 1);
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         FSOUND_Close();
         std::filesystem::remove_all(dir);
     }
 
-    void StartDevice()
-    {
+    void StartDevice() {
         FSOUND_SetOutput(2);
         ASSERT_TRUE(FSOUND_Init(kMixRate, 32, 0));
         ASSERT_TRUE(FSOUND_Stream_SetBufferSize(kBufferMs));
@@ -178,8 +165,7 @@ protected:
 
     // Plays the whole file, asking to play it a second time 3 s in, and
     // returns everything the device wrote up to 0.5 s after its end.
-    std::vector<short> PlayThrough(const std::vector<short>& decoded)
-    {
+    std::vector<short> PlayThrough(const std::vector<short>& decoded) {
         FSOUND_STREAM* music = FSOUND_Stream_Open(mp3.c_str(), 0, 0, 0);
         EXPECT_NE(music, nullptr);
         long start = FileSize(output);
@@ -196,31 +182,28 @@ protected:
 
     // The device must play silence, then exactly the decoded sound, then
     // silence after the file ends.
-    void ExpectSameSound(const std::vector<short>& played, const std::vector<short>& decoded)
-    {
+    void ExpectSameSound(const std::vector<short>& played, const std::vector<short>& decoded) {
         ASSERT_GE(decoded.size(), (size_t)(10 * kMixRate * 2)) << "test file shorter than 10 s";
         size_t skip = LeadingZeros(decoded, 0);
         size_t lead = LeadingZeros(played, 0) - skip;
         size_t bad = FirstMismatch(played, lead, decoded, skip);
-        EXPECT_EQ(bad, decoded.size()) << "device output departs from the decoded file at "
-                                       << bad << ", then " << LeadingZeros(played, lead + bad)
-                                       << " zero samples";
+        EXPECT_EQ(bad, decoded.size())
+            << "device output departs from the decoded file at " << bad << ", then "
+            << LeadingZeros(played, lead + bad) << " zero samples";
         size_t after = lead + decoded.size();
         ASSERT_LE(after, played.size());
         EXPECT_EQ(LeadingZeros(played, after), played.size() - after) << "sound after the end";
     }
 };
 
-TEST_F(Sound, StereoFilePlaysSampleForSampleAndSecondPlayKeepsPosition)
-{
+TEST_F(Sound, StereoFilePlaysSampleForSampleAndSecondPlayKeepsPosition) {
     WriteMp3(mp3, 44100, 2, 11.0);
     std::vector<short> decoded = DecodeDirectly(mp3);
     StartDevice();
     ExpectSameSound(PlayThrough(decoded), decoded);
 }
 
-TEST_F(Sound, MonoFileAtHalfRateIsConvertedToStereoAtMixRate)
-{
+TEST_F(Sound, MonoFileAtHalfRateIsConvertedToStereoAtMixRate) {
     WriteMp3(mp3, 22050, 1, 11.0);
     std::vector<short> decoded = DecodeDirectly(mp3);
     StartDevice();
@@ -232,8 +215,7 @@ TEST_F(Sound, MonoFileAtHalfRateIsConvertedToStereoAtMixRate)
         ASSERT_EQ(played[i], played[i + 1]) << "at sample " << i;
 }
 
-TEST_F(Sound, StopThenPlayStartsFromTheBeginning)
-{
+TEST_F(Sound, StopThenPlayStartsFromTheBeginning) {
     WriteMp3(mp3, 44100, 2, 11.0);
     std::vector<short> decoded = DecodeDirectly(mp3);
     StartDevice();
@@ -262,8 +244,7 @@ TEST_F(Sound, StopThenPlayStartsFromTheBeginning)
         << "second play does not start at the beginning";
 }
 
-TEST_F(Sound, NoAudioDeviceGivesCode3AndDummyDeviceServes)
-{
+TEST_F(Sound, NoAudioDeviceGivesCode3AndDummyDeviceServes) {
     setenv("SDL_AUDIODRIVER", "no_such_audio_driver", 1);
     EXPECT_FALSE(FSOUND_Init(kMixRate, 32, 0));
     EXPECT_EQ(FSOUND_GetError(), 3);
@@ -281,8 +262,7 @@ TEST_F(Sound, NoAudioDeviceGivesCode3AndDummyDeviceServes)
     EXPECT_TRUE(FSOUND_Stream_Close(music));
 }
 
-TEST_F(Sound, FileFailuresGiveNullStreams)
-{
+TEST_F(Sound, FileFailuresGiveNullStreams) {
     StartDevice();
     EXPECT_EQ(FSOUND_Stream_Open((dir + "/missing.mp3").c_str(), 0, 0, 0), nullptr);
     EXPECT_EQ(FSOUND_GetError(), 9);
@@ -301,8 +281,7 @@ TEST_F(Sound, FileFailuresGiveNullStreams)
     EXPECT_EQ(FSOUND_GetError(), 11);
 }
 
-TEST_F(Sound, NullStreamCallsDoNothing)
-{
+TEST_F(Sound, NullStreamCallsDoNothing) {
     StartDevice();
     EXPECT_EQ(FSOUND_Stream_Play(kChannel, nullptr), -1);
     EXPECT_EQ(FSOUND_GetError(), 14);
@@ -313,8 +292,7 @@ TEST_F(Sound, NullStreamCallsDoNothing)
     EXPECT_TRUE(WaitForOutput(output, before + kStereoBytesPerSec / 10));
 }
 
-TEST_F(Sound, CallsOutOfOrderAreRefused)
-{
+TEST_F(Sound, CallsOutOfOrderAreRefused) {
     WriteMp3(mp3, 44100, 2, 1.0);
     EXPECT_EQ(FSOUND_Stream_Open(mp3.c_str(), 0, 0, 0), nullptr);
     EXPECT_EQ(FSOUND_GetError(), 2);

@@ -30,8 +30,8 @@ void StopXvfb() {
     freopen("/dev/null", "w", stdout);
     freopen("/dev/null", "w", stderr);
     const std::string fd = std::to_string(ready_fd);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24",
-           "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten",
+           "tcp", "-noreset", static_cast<char*>(nullptr));
     _exit(127);
 }
 
@@ -58,7 +58,8 @@ void XVFB_Start() {
     close(fds[1]);
     const std::string number = ReadDisplayNumber(fds[0]);
     close(fds[0]);
-    if (number.empty()) throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
+    if (number.empty())
+        throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
     setenv("DISPLAY", (":" + number).c_str(), 1);
     owner_pid = getpid();
     atexit(StopXvfb);

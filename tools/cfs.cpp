@@ -2,6 +2,8 @@
 // program's own handler and readers, so verify judges a drive exactly as
 // the program would; each entry is read in a child process, because the
 // handler ends the process at the first broken entry.
+#include "archive/cfs.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "archive/cfs.h"
 #include "archive/cfs_writer.h"
 #include "tools/cfs_files.h"
 
@@ -84,7 +85,8 @@ static CFS_TOOL_Probe CFS_TOOL_ProbeEntry(const CFS_Entry& entry) {
     int status = 0;
     waitpid(child, &status, 0);
     probe.sound = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (WIFSIGNALED(status)) probe.text = "reading it crashed: " + std::string(strsignal(WTERMSIG(status)));
+    if (WIFSIGNALED(status))
+        probe.text = "reading it crashed: " + std::string(strsignal(WTERMSIG(status)));
     return probe;
 }
 
@@ -128,9 +130,11 @@ static int CFS_TOOL_Verify(const char* drive) {
 
 static int CFS_TOOL_Extract(const char* drive, const char* name, const char* out) {
     CFS_Open(drive);
-    const CFS_Entry* entry = std::find_if(cfs_directory, cfs_directory + cfs_nfiles,
-                                          [&](const CFS_Entry& e) { return std::strcmp(e.name, name) == 0; });
-    if (entry == cfs_directory + cfs_nfiles) CFS_FILES_Fail("%s: no entry is named '%s'", drive, name);
+    const CFS_Entry* entry =
+        std::find_if(cfs_directory, cfs_directory + cfs_nfiles,
+                     [&](const CFS_Entry& e) { return std::strcmp(e.name, name) == 0; });
+    if (entry == cfs_directory + cfs_nfiles)
+        CFS_FILES_Fail("%s: no entry is named '%s'", drive, name);
     if (entry->type == CFS_TYPE_PNG24)
         CFS_FILES_WritePng(out, CFS_FILES_Untile(*CFS_ReadPNG24(name)));
     else if (entry->type == CFS_TYPE_ASE)
@@ -153,10 +157,13 @@ static std::vector<uint8_t> CFS_TOOL_PicturePayload(const std::string& path) {
     const CFS_FILES_Picture picture = CFS_FILES_ReadPng(path);
     try {
         return CFS_WRITER_Picture(picture.rgb, picture.width, picture.height,
-                                  CFS_TOOL_TileEdge(picture.width), CFS_TOOL_TileEdge(picture.height));
+                                  CFS_TOOL_TileEdge(picture.width),
+                                  CFS_TOOL_TileEdge(picture.height));
     } catch (const std::invalid_argument& error) {
-        CFS_FILES_Fail("%s: a %u x %u picture cannot be cut into tiles: %s (the width must be a "
-                       "multiple of 4)", path.c_str(), picture.width, picture.height, error.what());
+        CFS_FILES_Fail(
+            "%s: a %u x %u picture cannot be cut into tiles: %s (the width must be a "
+            "multiple of 4)",
+            path.c_str(), picture.width, picture.height, error.what());
     }
 }
 
@@ -165,7 +172,8 @@ static std::vector<std::filesystem::path> CFS_TOOL_PackSources(const char* dir) 
     std::error_code error;
     for (const auto& item : std::filesystem::directory_iterator(dir, error)) {
         const std::string ext = item.path().extension().string();
-        if (item.is_regular_file() && (ext == ".png" || ext == ".obj")) sources.push_back(item.path());
+        if (item.is_regular_file() && (ext == ".png" || ext == ".obj"))
+            sources.push_back(item.path());
     }
     if (error) CFS_FILES_Fail("%s: %s", dir, error.message().c_str());
     std::sort(sources.begin(), sources.end());
@@ -180,7 +188,8 @@ static int CFS_TOOL_Pack(const char* out, const char* dir) {
             if (source.extension() == ".png")
                 entries.push_back({name, CFS_TYPE_PNG24, CFS_TOOL_PicturePayload(source.string())});
             else
-                entries.push_back({name, CFS_TYPE_ASE, CFS_WRITER_Mesh(CFS_FILES_ReadObj(source.string()))});
+                entries.push_back(
+                    {name, CFS_TYPE_ASE, CFS_WRITER_Mesh(CFS_FILES_ReadObj(source.string()))});
         }
         if (!CFS_WRITER_Save(out, entries)) CFS_FILES_Fail("%s: cannot be written", out);
     } catch (const std::exception& error) {

@@ -1,6 +1,8 @@
 // PNG and OBJ files for the cfs tool.
 #include "tools/cfs_files.h"
 
+#include <png.h>
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -8,8 +10,6 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-
-#include <png.h>
 
 constexpr size_t CFS_FILES_RGB = 3;
 constexpr size_t CFS_FILES_FLOATS_PER_TRIANGLE = 9;
@@ -68,11 +68,13 @@ static void CFS_FILES_AddFace(std::istringstream& fields, const std::vector<floa
                               std::vector<float>& tris, const char* where) {
     std::vector<size_t> corners;
     std::string token;
-    while (fields >> token) corners.push_back(CFS_FILES_ObjIndex(token, vertices.size() / 3, where));
+    while (fields >> token)
+        corners.push_back(CFS_FILES_ObjIndex(token, vertices.size() / 3, where));
     if (corners.size() < 3) CFS_FILES_Fail("%s: a face needs at least three corners", where);
     for (size_t i = 1; i + 1 < corners.size(); i++)
         for (size_t corner : {corners[0], corners[i], corners[i + 1]})
-            tris.insert(tris.end(), vertices.begin() + corner * 3, vertices.begin() + corner * 3 + 3);
+            tris.insert(tris.end(), vertices.begin() + corner * 3,
+                        vertices.begin() + corner * 3 + 3);
 }
 
 std::vector<float> CFS_FILES_ReadObj(const std::string& path) {
@@ -87,7 +89,8 @@ std::vector<float> CFS_FILES_ReadObj(const std::string& path) {
         fields >> keyword;
         if (keyword == "v") {
             float x, y, z;
-            if (!(fields >> x >> y >> z)) CFS_FILES_Fail("%s: a vertex needs x, y and z", where.c_str());
+            if (!(fields >> x >> y >> z))
+                CFS_FILES_Fail("%s: a vertex needs x, y and z", where.c_str());
             vertices.insert(vertices.end(), {x, y, z});
         } else if (keyword == "f") {
             CFS_FILES_AddFace(fields, vertices, tris, where.c_str());
@@ -119,7 +122,8 @@ CFS_FILES_Picture CFS_FILES_Untile(const CFS_Pict& pict) {
         const size_t top = size_t(picture.height) - size_t(row + 1) * pict.tile_height;
         for (uint32_t col = 0; col < pict.tiles_across; col++) {
             for (uint32_t y = 0; y < pict.tile_height; y++, source += row_bytes) {
-                const size_t at = ((top + y) * picture.width + size_t(col) * pict.tile_width) * CFS_FILES_RGB;
+                const size_t at =
+                    ((top + y) * picture.width + size_t(col) * pict.tile_width) * CFS_FILES_RGB;
                 std::memcpy(&picture.rgb[at], source, row_bytes);
             }
         }

@@ -16,8 +16,7 @@ struct CFS_FILES_Picture {
 };
 
 // Prints "cfs: " and the formatted text to standard error, exits with status 1.
-[[noreturn]] void CFS_FILES_Fail(const char* format, ...)
-    __attribute__((format(printf, 1, 2)));
+[[noreturn]] void CFS_FILES_Fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Any PNG, converted to 8-bit RGB; transparency is laid over black.
 CFS_FILES_Picture CFS_FILES_ReadPng(const std::string& path);

@@ -23,10 +23,10 @@
 
 namespace {
 
-constexpr int kMeshView = 400;      // pixels of a mesh view
-constexpr int kSupersample = 2;     // rendered larger, then averaged down
-constexpr int kSheetWidth = 1320;   // two 640-pixel pictures side by side
-constexpr int kGap = 12;            // between cells
+constexpr int kMeshView = 400;     // pixels of a mesh view
+constexpr int kSupersample = 2;    // rendered larger, then averaged down
+constexpr int kSheetWidth = 1320;  // two 640-pixel pictures side by side
+constexpr int kGap = 12;           // between cells
 constexpr int kLabelHeight = 24;
 constexpr uint8_t kSheetGrey = 64;  // shows both black and white grounds
 
@@ -107,7 +107,9 @@ Image SHEET_Mesh(const CFS_Mesh& m) {
     std::vector<std::array<double, 3>> colour(size * size, {40, 40, 48});
     const V3 light{-0.4, 0.6, 0.7};
     const double light_len = std::sqrt(light.x * light.x + light.y * light.y + light.z * light.z);
-    auto screen = [&](V3 p) { return V3{size / 2 + (p.x - cx) * scale, size / 2 - (p.y - cy) * scale, p.z}; };
+    auto screen = [&](V3 p) {
+        return V3{size / 2 + (p.x - cx) * scale, size / 2 - (p.y - cy) * scale, p.z};
+    };
     for (uint32_t f = 0; f < m.numfaces; ++f) {
         // The normal from the winding, in view space (z toward the viewer).
         V3 n = Cross(Sub(v[f * 3 + 1], v[f * 3]), Sub(v[f * 3 + 2], v[f * 3 + 1]));
@@ -116,11 +118,13 @@ Image SHEET_Mesh(const CFS_Mesh& m) {
         bool facing = n.z > 0;
         double cosine = (n.x * light.x + n.y * light.y + n.z * light.z) / (len * light_len);
         double shade = 0.25 + 0.75 * std::max(0.0, facing ? cosine : -cosine);
-        std::array<double, 3> base = facing ? std::array<double, 3>{205, 205, 215}
-                                            : std::array<double, 3>{225, 50, 50};
+        std::array<double, 3> base =
+            facing ? std::array<double, 3>{205, 205, 215} : std::array<double, 3>{225, 50, 50};
         V3 a = screen(v[f * 3]), b = screen(v[f * 3 + 1]), c = screen(v[f * 3 + 2]);
-        int x0 = std::max(0, int(std::min({a.x, b.x, c.x}))), x1 = std::min(size - 1, int(std::max({a.x, b.x, c.x})) + 1);
-        int y0 = std::max(0, int(std::min({a.y, b.y, c.y}))), y1 = std::min(size - 1, int(std::max({a.y, b.y, c.y})) + 1);
+        int x0 = std::max(0, int(std::min({a.x, b.x, c.x}))),
+            x1 = std::min(size - 1, int(std::max({a.x, b.x, c.x})) + 1);
+        int y0 = std::max(0, int(std::min({a.y, b.y, c.y}))),
+            y1 = std::min(size - 1, int(std::max({a.y, b.y, c.y})) + 1);
         double area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
         if (area == 0) continue;
         for (int y = y0; y <= y1; ++y)
@@ -208,7 +212,8 @@ int main(int argc, char** argv) {
             CFS_Pict* p = CFS_ReadPNG24(name.c_str());
             body = SHEET_Picture(*p);
             label = name + "  " + std::to_string(body.w) + " x " + std::to_string(body.h) +
-                    ", tiles " + std::to_string(p->tile_width) + " x " + std::to_string(p->tile_height);
+                    ", tiles " + std::to_string(p->tile_width) + " x " +
+                    std::to_string(p->tile_height);
         } else if (e.type == CFS_TYPE_ASE) {
             CFS_Mesh* m = CFS_ReadASE(name.c_str());
             body = SHEET_Mesh(*m);
@@ -221,6 +226,7 @@ int main(int argc, char** argv) {
     }
     CFS_Close();
     SHEET_Save(SHEET_Layout(cells), dir + "/contact_sheet.png");
-    printf("amber_contact_sheet: %zu entries, sheet %s/contact_sheet.png\n", cells.size(), dir.c_str());
+    printf("amber_contact_sheet: %zu entries, sheet %s/contact_sheet.png\n", cells.size(),
+           dir.c_str());
     return 0;
 }

@@ -117,8 +117,8 @@ int GLYPH_CubicTo(const FT_Vector* c1v, const FT_Vector* c2v, const FT_Vector* t
     for (int i = 1; i <= kCurveSteps; ++i) {
         double t = double(i) / kCurveSteps, u = 1 - t;
         double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
-        f->contours.back().push_back({a * p0.x + b * c1.x + c * c2.x + d * p1.x,
-                                      a * p0.y + b * c1.y + c * c2.y + d * p1.y});
+        f->contours.back().push_back(
+            {a * p0.x + b * c1.x + c * c2.x + d * p1.x, a * p0.y + b * c1.y + c * c2.y + d * p1.y});
     }
     f->last = p1;
     return 0;
@@ -136,7 +136,7 @@ void GLAPIENTRY GLYPH_TessVertex(void* vertex, void* user) {
     static_cast<GLYPH_TessState*>(user)->tris.push_back(*static_cast<GLYPH_Point*>(vertex));
 }
 
-void GLAPIENTRY GLYPH_TessCombine(GLdouble coords[3], void*[4], GLfloat[4], void** out,
+void GLAPIENTRY GLYPH_TessCombine(GLdouble coords[3], void* [4], GLfloat[4], void** out,
                                   void* user) {
     auto* s = static_cast<GLYPH_TessState*>(user);
     s->vertices.push_back({coords[0], coords[1]});
@@ -190,8 +190,7 @@ GLYPH_Bitmap GLYPH_RenderText(const char* font, int pixel_size, const std::strin
 }
 
 std::vector<GLYPH_Contour> GLYPH_TextOutline(const char* font, const std::string& text,
-                                             double cap_height, double x_scale,
-                                             double tracking) {
+                                             double cap_height, double x_scale, double tracking) {
     FT_Face face = GLYPH_OpenFace(font);
     if (FT_Load_Char(face, 'H', FT_LOAD_NO_SCALE) != 0)
         GLYPH_Fatal("GLYPH_TextOutline", "The font has no capital H.");

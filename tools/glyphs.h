@@ -40,8 +40,7 @@ GLYPH_Bitmap GLYPH_RenderText(const char* font, int pixel_size, const std::strin
 // extra units between letters; the baseline is y = 0 and the pen starts at
 // x = 0. Curves are flattened into short line segments.
 std::vector<GLYPH_Contour> GLYPH_TextOutline(const char* font, const std::string& text,
-                                             double cap_height, double x_scale,
-                                             double tracking);
+                                             double cap_height, double x_scale, double tracking);
 
 // Fills the region enclosed by `contours` (non-zero winding) with
 // triangles, each given as three points running counter-clockwise.

@@ -156,12 +156,12 @@ struct Indexed {
 Indexed MESH_Icosphere(int levels) {
     const double g = (1 + std::sqrt(5.0)) / 2;
     Indexed m;
-    m.v = {{-1, g, 0}, {1, g, 0}, {-1, -g, 0}, {1, -g, 0}, {0, -1, g}, {0, 1, g},
-           {0, -1, -g}, {0, 1, -g}, {g, 0, -1}, {g, 0, 1}, {-g, 0, -1}, {-g, 0, 1}};
+    m.v = {{-1, g, 0},  {1, g, 0},  {-1, -g, 0}, {1, -g, 0}, {0, -1, g},  {0, 1, g},
+           {0, -1, -g}, {0, 1, -g}, {g, 0, -1},  {g, 0, 1},  {-g, 0, -1}, {-g, 0, 1}};
     for (V3& p : m.v) p = Unit(p);
-    m.f = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
+    m.f = {{0, 11, 5},  {0, 5, 1},  {0, 1, 7},  {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
            {11, 10, 2}, {10, 7, 6}, {7, 1, 8},  {3, 9, 4},  {3, 4, 2},   {3, 2, 6}, {3, 6, 8},
-           {3, 8, 9},  {4, 9, 5},  {2, 4, 11}, {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
+           {3, 8, 9},   {4, 9, 5},  {2, 4, 11}, {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
     for (int l = 0; l < levels; ++l) {
         std::map<std::pair<int, int>, int> mid;
         auto midpoint = [&](int a, int b) {
@@ -187,7 +187,8 @@ void MESH_Blob(Tris& out, V3 centre, V3 size, int levels, double bumps, uint32_t
     Indexed m = MESH_Icosphere(levels);
     std::vector<V3> p;
     for (V3 u : m.v) {
-        double k = 1 + bumps * NOISE_Value(u.x * 1.7 + 11.3, u.y * 1.7 + 5.1, u.z * 1.7 + 7.7, seed);
+        double k =
+            1 + bumps * NOISE_Value(u.x * 1.7 + 11.3, u.y * 1.7 + 5.1, u.z * 1.7 + 7.7, seed);
         p.push_back(centre + V3{u.x * size.x, u.y * size.y, u.z * size.z} * k);
     }
     for (auto [a, b, c] : m.f) MESH_Tri(out, p[a], p[b], p[c]);
@@ -215,8 +216,8 @@ Tris MESH_MirrorX(const Tris& in) {
     Tris out;
     for (size_t i = 0; i + 8 < in.size(); i += 9) {
         const float* t = &in[i];
-        out.insert(out.end(), {-t[0] + 0.0f, t[1], t[2], -t[6] + 0.0f, t[7], t[8],
-                               -t[3] + 0.0f, t[4], t[5]});
+        out.insert(out.end(),
+                   {-t[0] + 0.0f, t[1], t[2], -t[6] + 0.0f, t[7], t[8], -t[3] + 0.0f, t[4], t[5]});
     }
     return out;
 }
@@ -227,11 +228,11 @@ void MESH_Append(Tris& out, const Tris& more) { out.insert(out.end(), more.begin
 // Thornax: the glyph row and the sliding knot.
 
 constexpr const char* kGlyphFont = "DejaVuSansCondensed-Bold.ttf";
-constexpr double kGlyphCap = 62;      // cap height, matching the row's slanted stroke
-constexpr double kGlyphBase = -32;    // baseline, the stroke's lower end
-constexpr double kGlyphWidth = 32;    // each single glyph within its 40-unit pitch
-constexpr double kGlyphSqueeze = 0.6; // the row's narrow display letters
-constexpr double kGlyphZ = -0.5;      // in front of everything in the unit depth range
+constexpr double kGlyphCap = 62;       // cap height, matching the row's slanted stroke
+constexpr double kGlyphBase = -32;     // baseline, the stroke's lower end
+constexpr double kGlyphWidth = 32;     // each single glyph within its 40-unit pitch
+constexpr double kGlyphSqueeze = 0.6;  // the row's narrow display letters
+constexpr double kGlyphZ = -0.5;       // in front of everything in the unit depth range
 
 // Flat letters of `text` at the row's height, facing +z; x_scale squeezes
 // them, `tracking` spreads them, and the ink box is shifted to start at
@@ -263,8 +264,8 @@ double MESH_LetterWidth(const std::string& text, double x_scale) {
 
 // One glyph of the row, centred on its origin and no wider than its pitch.
 Tris MESH_RowGlyph(const std::string& letter) {
-    double squeeze =
-        std::min(kGlyphSqueeze, kGlyphSqueeze * kGlyphWidth / MESH_LetterWidth(letter, kGlyphSqueeze));
+    double squeeze = std::min(
+        kGlyphSqueeze, kGlyphSqueeze * kGlyphWidth / MESH_LetterWidth(letter, kGlyphSqueeze));
     return MESH_Letters(letter, squeeze, 0, 0, true);
 }
 
@@ -286,7 +287,8 @@ Tris MESH_Foremka() {
     std::vector<V3> path;
     for (int i = 0; i < kSteps; ++i) {
         double s = 2 * kPi * i / kSteps;
-        V3 p{std::sin(s) + 2 * std::sin(2 * s), std::cos(s) - 2 * std::cos(2 * s), -std::sin(3 * s)};
+        V3 p{std::sin(s) + 2 * std::sin(2 * s), std::cos(s) - 2 * std::cos(2 * s),
+             -std::sin(3 * s)};
         path.push_back(RotX(p * kScale, kTilt));
     }
     Tris out;
@@ -299,10 +301,10 @@ Tris MESH_Foremka() {
 
 // The robe from hem to neck, with folds that deepen toward the hem.
 void MESH_Robe(Tris& out) {
-    std::vector<P2> profile = {{0, -270}, {116, -270}, {113, -250}, {100, -210}, {88, -165},
-                               {76, -120}, {64, -75},  {54, -35},   {48, 0},     {50, 35},
-                               {56, 58},   {50, 74},   {34, 86},    {16, 94},    {12, 104},
-                               {0, 104}};
+    std::vector<P2> profile = {{0, -270},  {116, -270}, {113, -250}, {100, -210},
+                               {88, -165}, {76, -120},  {64, -75},   {54, -35},
+                               {48, 0},    {50, 35},    {56, 58},    {50, 74},
+                               {34, 86},   {16, 94},    {12, 104},   {0, 104}};
     auto folds = [&](size_t k, double th) {
         double depth = std::max(0.0, (-profile[k].h - 20) / 250.0);
         return 1 + 0.07 * depth * std::sin(9 * th + 0.4);
@@ -360,7 +362,8 @@ const V3 kWingN = Cross(kWingU, kWingV);
 GLYPH_Point MESH_WingArm(double t) {
     const GLYPH_Point a{0, 40}, b{60, 200}, c{150, 212};
     double u = 1 - t;
-    return {u * u * a.x + 2 * u * t * b.x + t * t * c.x, u * u * a.y + 2 * u * t * b.y + t * t * c.y};
+    return {u * u * a.x + 2 * u * t * b.x + t * t * c.x,
+            u * u * a.y + 2 * u * t * b.y + t * t * c.y};
 }
 
 // One row of feathers hanging from the arm between t0 and t1, pointing at
@@ -435,8 +438,8 @@ constexpr double kTreeX = 0, kTreeZ = 340;
 Tris MESH_Wsypa() {
     Tris out;
     // Island: a low mound whose rim dips below the water, flat underneath.
-    std::vector<P2> profile = {{0, -62}, {1.0, -62}, {1.04, -50}, {0.92, -43}, {0.78, -36},
-                               {0.6, -30},  {0.4, -25},  {0.2, -22},  {0, -21}};
+    std::vector<P2> profile = {{0, -62},   {1.0, -62}, {1.04, -50}, {0.92, -43}, {0.78, -36},
+                               {0.6, -30}, {0.4, -25}, {0.2, -22},  {0, -21}};
     auto noise = [&](size_t k, double th) {
         V3 dir{std::cos(th), 0, std::sin(th)};
         double n = NOISE_Value(dir.x * 2.2 + 3.1, k * 0.37, dir.z * 2.2 + 1.7, 31);
@@ -537,8 +540,8 @@ Tris MESH_Tunel() {
     // at the mouth, and back down the bore, stepping in at each rib.
     std::vector<P2> profile = {{kInner, kEnd}};
     for (double z = kEnd; z < kMouth; z += kRibStep / 2) profile.push_back({kOuter, z});
-    profile.insert(profile.end(), {{kOuter, kMouth}, {kLip, kMouth}, {kLip, kMouth - 20},
-                                   {kInner, kMouth - 50}});
+    profile.insert(profile.end(),
+                   {{kOuter, kMouth}, {kLip, kMouth}, {kLip, kMouth - 20}, {kInner, kMouth - 50}});
     double z = kMouth - 50 - kRibStep / 2;
     for (; z - kRibStep > kEnd; z -= kRibStep) {
         profile.push_back({kInner, z});

@@ -15,9 +15,9 @@ namespace {
 
 // Entries in the order the scenes load them.
 const char* const kDriveOrder[] = {
-    "bootpic", "tsy",     "de",      "ef",      "foremka", "developed", "thornax", "amber",
-    "grid",    "aniooteq", "ex_hb",  "wsypa",   "pien1",   "pien2",     "korona1", "korona2",
-    "shl",     "sky1",    "tmagic",  "tunel",   "rurawew", "rurazew",   "lans",    "zelto",
+    "bootpic", "tsy",      "de",     "ef",    "foremka", "developed", "thornax", "amber",
+    "grid",    "aniooteq", "ex_hb",  "wsypa", "pien1",   "pien2",     "korona1", "korona2",
+    "shl",     "sky1",     "tmagic", "tunel", "rurawew", "rurazew",   "lans",    "zelto",
 };
 
 void MKDRIVE_Fatal(const char* what) {
@@ -39,7 +39,8 @@ std::vector<CFS_WriterEntry> MKDRIVE_Entries() {
         if (i == made.size()) MKDRIVE_Fatal("An entry has no generator.");
         ordered.push_back(std::move(made[i]));
     }
-    if (ordered.size() != made.size()) MKDRIVE_Fatal("A generated entry has no place on the drive.");
+    if (ordered.size() != made.size())
+        MKDRIVE_Fatal("A generated entry has no place on the drive.");
     return ordered;
 }
 

@@ -30,7 +30,9 @@ Paint Solid(Rgb c) {
 
 // Vertical gradient from `top` at row y0 to `bottom` at row y1.
 Paint Vertical(Rgb top, Rgb bottom, int y0, int y1) {
-    return [=](int, int y) { return Mix(top, bottom, std::clamp(double(y - y0) / (y1 - y0), 0.0, 1.0)); };
+    return [=](int, int y) {
+        return Mix(top, bottom, std::clamp(double(y - y0) / (y1 - y0), 0.0, 1.0));
+    };
 }
 
 struct Canvas {
@@ -73,12 +75,15 @@ void PICT_Text(Canvas& cv, const GLYPH_Bitmap& bm, int left, int baseline, const
 void PICT_Line(Canvas& cv, double x0, double y0, double x1, double y1, double width, Rgb c,
                double alpha) {
     double dx = x1 - x0, dy = y1 - y0, len2 = dx * dx + dy * dy;
-    int bx0 = int(std::floor(std::min(x0, x1) - width)), bx1 = int(std::ceil(std::max(x0, x1) + width));
-    int by0 = int(std::floor(std::min(y0, y1) - width)), by1 = int(std::ceil(std::max(y0, y1) + width));
+    int bx0 = int(std::floor(std::min(x0, x1) - width)),
+        bx1 = int(std::ceil(std::max(x0, x1) + width));
+    int by0 = int(std::floor(std::min(y0, y1) - width)),
+        by1 = int(std::ceil(std::max(y0, y1) + width));
     for (int y = by0; y <= by1; ++y)
         for (int x = bx0; x <= bx1; ++x) {
             double px = x + 0.5, py = y + 0.5;
-            double t = len2 > 0 ? std::clamp(((px - x0) * dx + (py - y0) * dy) / len2, 0.0, 1.0) : 0;
+            double t =
+                len2 > 0 ? std::clamp(((px - x0) * dx + (py - y0) * dy) / len2, 0.0, 1.0) : 0;
             double d = std::hypot(px - (x0 + t * dx), py - (y0 + t * dy));
             PICT_Blend(cv, x, y, c, alpha * std::clamp(width / 2 + 0.5 - d, 0.0, 1.0));
         }
@@ -111,7 +116,8 @@ PICT_Entry PICT_Finish(const char* name, const Canvas& cv, int tile_w, int tile_
             double t = dither ? PICT_Bayer(x, y) * 0.999 : 0;
             double v[3] = {p.r, p.g, p.b};
             for (int c = 0; c < 3; ++c)
-                e.rgb[(y * cv.w + x) * 3 + c] = uint8_t(std::clamp(std::round(v[c] + t), 0.0, 255.0));
+                e.rgb[(y * cv.w + x) * 3 + c] =
+                    uint8_t(std::clamp(std::round(v[c] + t), 0.0, 255.0));
         }
     return e;
 }
@@ -152,8 +158,8 @@ PICT_Entry PICT_Bootpic() {
     for (int i = -14; i <= 14; ++i) {
         for (int s = 0; s < 24; ++s) {
             double a = 0.04 + s / 24.0, b = 0.04 + (s + 1) / 24.0;
-            PICT_Line(cv, kCx + i * 70 * a, kHorizon + 171 * a, kCx + i * 70 * b, kHorizon + 171 * b,
-                      1.4, line, std::min(1.0, a * a * 5));
+            PICT_Line(cv, kCx + i * 70 * a, kHorizon + 171 * a, kCx + i * 70 * b,
+                      kHorizon + 171 * b, 1.4, line, std::min(1.0, a * a * 5));
         }
     }
     // Sun on the horizon, with cuts widening toward its foot.
@@ -164,7 +170,8 @@ PICT_Entry PICT_Bootpic() {
     };
     PICT_Disc(cv, kCx, kHorizon, 112, Vertical({255, 204, 80}, {246, 108, 44}, 229, kHorizon), cut);
     GLYPH_Bitmap title = Text(kSansBold, 76, "amber_grid");
-    PICT_Text(cv, title, kCx - title.width / 2, 205, Vertical({170, 84, 14}, {96, 42, 12}, 150, 222));
+    PICT_Text(cv, title, kCx - title.width / 2, 205,
+              Vertical({170, 84, 14}, {96, 42, 12}, 150, 222));
     GLYPH_Bitmap sub = Text(kSans, 17, "VElQ series 2  \xC2\xB7  qk", 1);
     PICT_Text(cv, sub, kCx - sub.width / 2, 496, Solid({150, 110, 80}));
     GLYPH_Bitmap loading = Text(kSerifItalic, 17, "loading");
@@ -221,8 +228,8 @@ PICT_Entry PICT_BandCaption(const char* name, const char* text, Rgb colour) {
 PICT_Entry PICT_Sky1() {
     constexpr int kS = 256;
     Canvas cv = PICT_Canvas(kS, kS, kBlack);
-    const std::vector<std::pair<int, Rgb>> stops = {{0, {22, 18, 58}},    {90, {66, 40, 108}},
-                                                    {160, {168, 70, 120}}, {212, {246, 126, 82}},
+    const std::vector<std::pair<int, Rgb>> stops = {{0, {22, 18, 58}},      {90, {66, 40, 108}},
+                                                    {160, {168, 70, 120}},  {212, {246, 126, 82}},
                                                     {244, {255, 180, 102}}, {255, {255, 208, 132}}};
     for (int y = 0; y < kS; ++y) {
         size_t i = 1;
@@ -233,13 +240,16 @@ PICT_Entry PICT_Sky1() {
             Rgb p = sky;
             // Long thin clouds, lit rose from below near the horizon.
             double n = NOISE_Fractal(x / 70.0, y / 5.0, 0.5, 4, 7);
-            double band = std::clamp((y - 100) / 60.0, 0.0, 1.0) * std::clamp((246 - y) / 20.0, 0.0, 1.0);
+            double band =
+                std::clamp((y - 100) / 60.0, 0.0, 1.0) * std::clamp((246 - y) / 20.0, 0.0, 1.0);
             double d = std::clamp((n - 0.05) * 2.8, 0.0, 1.0) * band;
-            Rgb cloud = Mix({120, 64, 128}, {255, 150, 128}, std::clamp((y - 130) / 100.0, 0.0, 1.0));
+            Rgb cloud =
+                Mix({120, 64, 128}, {255, 150, 128}, std::clamp((y - 130) / 100.0, 0.0, 1.0));
             p = Mix(p, cloud, d * 0.85);
             // A few faint stars high up.
             double s = NOISE_Hash(x, y, 0, 8);
-            if (y < 100 && s > 0.9965) p = Mix(p, {255, 245, 230}, (1 - y / 100.0) * (s - 0.9965) / 0.0035);
+            if (y < 100 && s > 0.9965)
+                p = Mix(p, {255, 245, 230}, (1 - y / 100.0) * (s - 0.9965) / 0.0035);
             cv.px[y * kS + x] = p;
         }
     }
@@ -247,7 +257,8 @@ PICT_Entry PICT_Sky1() {
 }
 
 // A short caption just above a scene's bottom bar, on that scene's ground.
-PICT_Entry PICT_SmallCaption(const char* name, const char* text, int width, Rgb ground, Rgb colour) {
+PICT_Entry PICT_SmallCaption(const char* name, const char* text, int width, Rgb ground,
+                             Rgb colour) {
     Canvas cv = PICT_Canvas(width, 32, ground);
     PICT_Text(cv, Text(kSansBold, 19, text, 1), 4, 23, Solid(colour));
     return PICT_Finish(name, cv, width, 32, false);
@@ -267,13 +278,15 @@ PICT_Entry PICT_Zelto() {
     // The island: a low mound on the horizon, the tree rising into the sun.
     for (int y = 140; y <= kHorizon; ++y)
         for (int x = 120; x < 392; ++x) {
-            double u = (x + 0.5 - kCx) / 136.0, top = kHorizon - 18 * std::sqrt(std::max(0.0, 1 - u * u));
+            double u = (x + 0.5 - kCx) / 136.0,
+                   top = kHorizon - 18 * std::sqrt(std::max(0.0, 1 - u * u));
             PICT_Blend(cv, x, y, dark, std::clamp(y + 0.5 - top, 0.0, 1.0));
         }
     PICT_Line(cv, kCx + 10, kHorizon - 14, kCx + 6, 110, 7, dark, 1);
     PICT_Line(cv, kCx + 7, 132, kCx + 26, 112, 3, dark, 1);
     PICT_Line(cv, kCx + 7, 126, kCx - 14, 106, 3, dark, 1);
-    const double blobs[][3] = {{6, 86, 30}, {-20, 98, 20}, {30, 96, 20}, {-4, 66, 20}, {22, 72, 16}};
+    const double blobs[][3] = {
+        {6, 86, 30}, {-20, 98, 20}, {30, 96, 20}, {-4, 66, 20}, {22, 72, 16}};
     for (auto& b : blobs)
         PICT_Disc(cv, kCx + b[0], b[1], b[2], Solid(dark), [](int, int) { return true; });
     // Ripples under the island.
@@ -283,7 +296,8 @@ PICT_Entry PICT_Zelto() {
     }
     GLYPH_Bitmap title = Text(kSansBold, 38, "amber_grid");
     PICT_Text(cv, title, kCx - title.width / 2, 224, Solid(dark));
-    GLYPH_Bitmap sub = Text(kSans, 13, "VElQ series 2  \xC2\xB7  qk  \xC2\xB7  thanks for watching", 1);
+    GLYPH_Bitmap sub =
+        Text(kSans, 13, "VElQ series 2  \xC2\xB7  qk  \xC2\xB7  thanks for watching", 1);
     PICT_Text(cv, sub, kCx - sub.width / 2, 244, Solid({90, 34, 10}));
     return PICT_Finish("zelto", cv, 256, 256, false);
 }

@@ -15,8 +15,8 @@ std::vector<float> syn_delay;
 
 constexpr double SYN_PI = 3.14159265358979323846;
 constexpr int SYN_SINE_SIZE = 4096;
-constexpr int SYN_RETUNE = 32;          // samples between filter retunes
-constexpr double SYN_TAIL = 0.004;      // seconds of fade that close a voice
+constexpr int SYN_RETUNE = 32;      // samples between filter retunes
+constexpr double SYN_TAIL = 0.004;  // seconds of fade that close a voice
 
 // Echo: repeats feed back darkened; a little of them goes on to the reverb.
 constexpr float SYN_ECHO_FEEDBACK = 0.42f;
@@ -88,13 +88,9 @@ uint32_t SYN_Rand() {
     return syn_rng;
 }
 
-float SYN_Noise() {
-    return (float)((double)SYN_Rand() / 2147483648.0 - 1.0);
-}
+float SYN_Noise() { return (float)((double)SYN_Rand() / 2147483648.0 - 1.0); }
 
-double SYN_Hz(double midi) {
-    return 440.0 * std::pow(2.0, (midi - 69.0) / 12.0);
-}
+double SYN_Hz(double midi) { return 440.0 * std::pow(2.0, (midi - 69.0) / 12.0); }
 
 // Sine of a phase given in cycles, from the table.
 static float SYN_Sin(double phase) {
@@ -120,8 +116,7 @@ static float SYN_Blep(double phase, double dt) {
 static float SYN_Saw(double& phase, double dt) {
     float s = (float)(2.0 * phase - 1.0) - SYN_Blep(phase, dt);
     phase += dt;
-    if (phase >= 1.0)
-        phase -= 1.0;
+    if (phase >= 1.0) phase -= 1.0;
     return s;
 }
 
@@ -146,17 +141,14 @@ static void SYN_SvfRun(SYN_Svf& f, float v0) {
 }
 
 static double SYN_EnvHeld(const SYN_Env& e, double t) {
-    if (t < e.attack)
-        return t / e.attack;
-    if (t < e.attack + e.decay)
-        return 1.0 - (1.0 - e.sustain) * (t - e.attack) / e.decay;
+    if (t < e.attack) return t / e.attack;
+    if (t < e.attack + e.decay) return 1.0 - (1.0 - e.sustain) * (t - e.attack) / e.decay;
     return e.sustain;
 }
 
 // Envelope level `t` seconds after the note starts, the gate closing at `gate`.
 static float SYN_EnvAt(const SYN_Env& e, double t, double gate) {
-    if (t < gate)
-        return (float)SYN_EnvHeld(e, t);
+    if (t < gate) return (float)SYN_EnvHeld(e, t);
     double r = 1.0 - (t - gate) / e.release;
     return r > 0.0 ? (float)(SYN_EnvHeld(e, gate) * r * r) : 0.0f;
 }
@@ -170,11 +162,9 @@ static float SYN_Tail(size_t k, size_t count) {
 
 static SYN_Span SYN_Place(double t, double length) {
     size_t n = syn_left.size();
-    if (t < 0.0 || length <= 0.0)
-        return {0, 0};
+    if (t < 0.0 || length <= 0.0) return {0, 0};
     size_t first = (size_t)std::llround(t * SYN_RATE);
-    if (first >= n)
-        return {0, 0};
+    if (first >= n) return {0, 0};
     size_t count = (size_t)std::llround(length * SYN_RATE);
     return {first, std::min(count, n - first)};
 }
@@ -288,8 +278,7 @@ void SYN_Bass(double t, double gate, int midi, float gain) {
     double dt = SYN_Hz(midi) / SYN_RATE, saw = 0.0, sub = 0.0;
     for (size_t k = 0; k < sp.count; k++) {
         double x = (double)k / SYN_RATE;
-        if (k % SYN_RETUNE == 0)
-            SYN_SvfTune(lp, 180.0 + 1400.0 * std::exp(-x / 0.09), 1.1);
+        if (k % SYN_RETUNE == 0) SYN_SvfTune(lp, 180.0 + 1400.0 * std::exp(-x / 0.09), 1.1);
         SYN_SvfRun(lp, SYN_Saw(saw, dt) + 0.6f * SYN_Sin(sub));
         sub += dt;
         SYN_Put(sp.first + k, gain * lp.low * SYN_EnvAt(env, x, gate), m);
@@ -400,10 +389,8 @@ static float SYN_AllpassRun(SYN_Line& a, float in) {
 // One side of the reverb: parallel combs, then all-passes in series.
 static float SYN_ReverbSide(SYN_Line* combs, SYN_Line* passes, float in) {
     float out = 0.0f;
-    for (int c = 0; c < SYN_COMBS; c++)
-        out += SYN_CombRun(combs[c], in);
-    for (int a = 0; a < SYN_ALLPASSES; a++)
-        out = SYN_AllpassRun(passes[a], out);
+    for (int c = 0; c < SYN_COMBS; c++) out += SYN_CombRun(combs[c], in);
+    for (int a = 0; a < SYN_ALLPASSES; a++) out = SYN_AllpassRun(passes[a], out);
     return out;
 }
 
@@ -411,9 +398,11 @@ static void SYN_Reverb() {
     SYN_Line combs[2][SYN_COMBS], passes[2][SYN_ALLPASSES];
     for (int side = 0; side < 2; side++) {
         for (int c = 0; c < SYN_COMBS; c++)
-            combs[side][c] = {std::vector<float>(SYN_COMB_LENGTH[c] + side * SYN_STEREO_SPREAD), 0, 0.0f};
+            combs[side][c] = {std::vector<float>(SYN_COMB_LENGTH[c] + side * SYN_STEREO_SPREAD), 0,
+                              0.0f};
         for (int a = 0; a < SYN_ALLPASSES; a++)
-            passes[side][a] = {std::vector<float>(SYN_ALLPASS_LENGTH[a] + side * SYN_STEREO_SPREAD), 0, 0.0f};
+            passes[side][a] = {std::vector<float>(SYN_ALLPASS_LENGTH[a] + side * SYN_STEREO_SPREAD),
+                               0, 0.0f};
     }
     for (size_t i = 0; i < syn_reverb.size(); i++) {
         float in = syn_reverb[i] * SYN_REVERB_INPUT;
@@ -429,10 +418,8 @@ void SYN_Effects(double echo) {
 
 // Cubic fade: falls fast at first, then lingers near silence.
 static float SYN_Fade(double t, double start, double end) {
-    if (t <= start)
-        return 1.0f;
-    if (t >= end)
-        return 0.0f;
+    if (t <= start) return 1.0f;
+    if (t >= end) return 0.0f;
     double u = 1.0 - (t - start) / (end - start);
     return (float)(u * u * u);
 }
@@ -481,8 +468,7 @@ void SYN_Master(double fade_start, double fade_end, float peak) {
         syn_right[i] *= g;
     }
     float top = SYN_Peak();
-    if (top == 0.0f)
-        return;
+    if (top == 0.0f) return;
     SYN_Scale(SYN_LIMIT_DRIVE / top);
     SYN_Limit(1.0f);
     SYN_Scale(peak / SYN_Peak());

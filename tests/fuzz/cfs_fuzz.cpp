@@ -57,10 +57,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (ftruncate(fuzz_drive, 0) != 0 || pwrite(fuzz_drive, data, size, 0) != ssize_t(size)) abort();
+    if (ftruncate(fuzz_drive, 0) != 0 || pwrite(fuzz_drive, data, size, 0) != ssize_t(size))
+        abort();
     try {
         CFS_Open(fuzz_path);
-        for (uint32_t i = 0; i < cfs_nfiles && i < kMaxEntries; i++) FUZZ_ReadEntry(cfs_directory[i]);
+        for (uint32_t i = 0; i < cfs_nfiles && i < kMaxEntries; i++)
+            FUZZ_ReadEntry(cfs_directory[i]);
     } catch (const FuzzFatal&) {
     }
     CFS_Close();

@@ -8,7 +8,8 @@
 
 static std::vector<uint8_t> SEEDS_Gradient(uint32_t width, uint32_t height) {
     std::vector<uint8_t> rgb;
-    for (uint32_t i = 0; i < width * height; i++) rgb.insert(rgb.end(), {uint8_t(i), uint8_t(i * 7), 200});
+    for (uint32_t i = 0; i < width * height; i++)
+        rgb.insert(rgb.end(), {uint8_t(i), uint8_t(i * 7), 200});
     return rgb;
 }
 
@@ -17,8 +18,8 @@ int main(int argc, char** argv) {
         fputs("usage: cfs_fuzz_seeds FOLDER\n", stderr);
         return 2;
     }
-    const std::vector<float> pyramid = {0, 0, 0, 1, 0, 0, 0, 1, 0,  0, 0, 0, 0, 0, 1, 1, 0, 0,
-                                        0, 0, 0, 0, 1, 0, 0, 0, 1,  1, 1, 1, 2, 2, 2, 3, 3, 3};
+    const std::vector<float> pyramid = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0,
+                                        0, 0, 0, 0, 1, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 3, 3, 3};
     const std::vector<std::vector<CFS_WriterEntry>> drives = {
         {},
         {{"bootpic", CFS_TYPE_PNG24, CFS_WRITER_Picture(SEEDS_Gradient(8, 4), 8, 4, 4, 2)},
