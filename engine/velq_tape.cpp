@@ -10,13 +10,13 @@ constexpr VELQ_Channel kIdle = {0, 0, 0, 0, 0};
 // Entries 1 to 10 animate channels 0 and 1 only.
 constexpr VELQ_TapeEntry Scene(VELQ_SceneFn call, VELQ_SceneFn prep, VELQ_Channel clock,
                                VELQ_Channel ch1) {
-    return {call, nullptr, prep, 0,
-            {clock, ch1, kIdle, kIdle, kIdle, kIdle, kIdle, kIdle},
+    return {call, nullptr, prep, 0, {clock, ch1, kIdle, kIdle, kIdle, kIdle, kIdle, kIdle},
             0x00, 1};
 }
 
 }  // namespace
 
+// clang-format off
 VELQ_TapeEntry velq_tape[VELQ_TAPE_LENGTH] = {
     // Loading: channel 0 sits on its max until the loader gives it an acceleration.
     {VIS_CALL_Loading, VIS_BLUR_Loading, VIS_PREP_Loading, 0,
@@ -37,3 +37,4 @@ VELQ_TapeEntry velq_tape[VELQ_TAPE_LENGTH] = {
     Scene(VIS_CALL_Zelto, VIS_PREP_Zelto, {0.0001f, 0.02f, 0, 2, 0}, {20, 0, 0, 1.01f, 0}),
     {}, {}, {},
 };
+// clang-format on

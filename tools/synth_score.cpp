@@ -11,6 +11,9 @@
 
 #include "tools/synth.h"
 
+// The score is laid out by hand, bar by bar.
+// clang-format off
+
 constexpr double SCO_BPM = 120.0;
 constexpr double SCO_BAR = 4.0 * 60.0 / SCO_BPM;
 constexpr int SCO_STEPS_PER_BAR = 16;
@@ -321,3 +324,4 @@ void SCO_Render() {
     SYN_Effects(3.0 * SCO_STEP);  // echo on the dotted eighth
     SYN_Master(SCO_FADE_START, SCO_FADE_END, SCO_PEAK);
 }
+// clang-format on
