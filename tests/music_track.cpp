@@ -2,12 +2,13 @@
 // length, headroom, level in every tape entry, audible changes where the
 // tape moves on, some stereo width and the closing fade.
 #include <gtest/gtest.h>
-#include <mpg123.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
+
+#include "tests/mp3_decode.h"
 
 namespace {
 
@@ -26,31 +27,16 @@ struct Track {
 };
 
 Track Decode(const char* path) {
+    const MP3_Pcm pcm = MP3_DecodeStereo(path, kRate);
     Track t;
-    int err = MPG123_OK;
-    mpg123_handle* h = mpg123_new(nullptr, &err);
-    if (h == nullptr) return t;
-    mpg123_format_none(h);
-    mpg123_format(h, kRate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
-    if (mpg123_open(h, path) == MPG123_OK) {
-        int encoding = 0;
-        mpg123_getformat(h, &t.rate, &t.channels, &encoding);
-        std::vector<short> pcm, buf(1 << 16);
-        size_t got = 0;
-        int rc;
-        do {
-            rc = mpg123_read(h, buf.data(), buf.size() * sizeof(short), &got);
-            pcm.insert(pcm.end(), buf.begin(), buf.begin() + got / sizeof(short));
-        } while (rc == MPG123_OK || rc == MPG123_NEW_FORMAT);
-        t.left.resize(pcm.size() / 2);
-        t.right.resize(pcm.size() / 2);
-        for (size_t i = 0; i < t.left.size(); i++) {
-            t.left[i] = pcm[2 * i] / 32768.0f;
-            t.right[i] = pcm[2 * i + 1] / 32768.0f;
-        }
-        mpg123_close(h);
+    t.rate = pcm.rate;
+    t.channels = pcm.channels;
+    t.left.resize(pcm.samples.size() / 2);
+    t.right.resize(pcm.samples.size() / 2);
+    for (size_t i = 0; i < t.left.size(); i++) {
+        t.left[i] = pcm.samples[2 * i] / 32768.0f;
+        t.right[i] = pcm.samples[2 * i + 1] / 32768.0f;
     }
-    mpg123_delete(h);
     return t;
 }
 

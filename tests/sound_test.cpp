@@ -3,7 +3,6 @@
 // compared with what libmpg123 decodes from the same MP3 directly.
 #include <gtest/gtest.h>
 #include <lame/lame.h>
-#include <mpg123.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "platform/fsound.h"
+#include "tests/mp3_decode.h"
 
 namespace {
 
@@ -81,22 +81,8 @@ void WriteMp3(const std::string& path, int rate, int channels, double seconds) {
 
 // The whole file decoded by libmpg123 at the mix rate in 16-bit stereo.
 std::vector<short> DecodeDirectly(const std::string& path) {
-    mpg123_handle* mh = mpg123_new(NULL, NULL);
-    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    mpg123_format_none(mh);
-    mpg123_format(mh, kMixRate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
-    std::vector<short> out;
-    if (mpg123_open(mh, path.c_str()) == MPG123_OK) {
-        unsigned char buf[16384];
-        size_t done = 0;
-        int rc;
-        do {
-            rc = mpg123_read(mh, buf, sizeof buf, &done);
-            out.insert(out.end(), (short*)buf, (short*)(buf + done));
-        } while (rc == MPG123_OK || rc == MPG123_NEW_FORMAT);
-    }
-    mpg123_delete(mh);
-    return out;
+    const std::vector<int16_t> pcm = MP3_DecodeStereo(path, kMixRate).samples;
+    return std::vector<short>(pcm.begin(), pcm.end());
 }
 
 std::vector<short> ReadSamples(const std::string& path) {
