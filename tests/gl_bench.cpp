@@ -10,6 +10,7 @@
 
 #include "archive/cfs.h"
 #include "engine/velq2.h"
+#include "scenes/vis.h"
 #include "tests/xvfb.h"
 
 void BENCH_Start() {
@@ -24,9 +25,47 @@ void BENCH_Start() {
 
 void BENCH_LoadDrive(const char* path) { CFS_Open(path); }
 
-void BENCH_SetChannels(float value0, float value1) {
+void BENCH_LoadProduction() {
+    CFS_Open(BENCH_DRIVE);
+    VIS_INIT_Loading();
+    for (auto init : {VIS_INIT_Thornax, VIS_INIT_Zelto, VIS_INIT_Angel, VIS_INIT_Tree,
+                      VIS_INIT_TMagic, VIS_INIT_Glow, VIS_INIT_Quibo})
+        init();
+}
+
+namespace {
+
+// Far past the end of every entry's channel-0 range.
+constexpr float kPastTheEnd = 1000;
+// The loader's release of the loading entry.
+constexpr float kLoaderRelease = -10;
+
+}  // namespace
+
+int BENCH_TapeFrame(float t) {
+    for (VELQ_Clock& c : velq_ctrls.clock) c = {t, t * t};
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    return VElQ_Update();
+}
+
+void BENCH_EnterEntry(int entry) {
+    velq_tape[0].channel[0].acc = kLoaderRelease;
+    velq_caller = 0;
+    velq_ctrl = 0;
+    velq_ctrls = {};
+    VELQ_CoreInit();
+    BENCH_TapeFrame(0);
+    while (velq_caller < entry) {
+        BENCH_TapeFrame(kPastTheEnd / 2);  // the entry's last frame: out of range
+        BENCH_TapeFrame(kPastTheEnd);      // the next entry's PREP and first frame
+    }
+}
+
+void BENCH_DrawAt(float value0, float value1) {
     velq_ctrls.value[0] = value0;
     velq_ctrls.value[1] = value1;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    velq_tape[velq_caller].call();
 }
 
 void BENCH_WindowPixels() {

@@ -21,8 +21,25 @@ void BENCH_Start();
 // Opens a drive made by the test, as start-up opens the production's drive.
 void BENCH_LoadDrive(const char* path);
 
-// Sets channel values 0 and 1 of the current entry, the ones scenes read.
-void BENCH_SetChannels(float value0, float value1);
+// Opens the production drive and reads every scene's assets into the
+// scenes' globals, as start-up and the loader do.
+void BENCH_LoadProduction();
+
+// Plays the tape from its start through the real sequencer up to tape entry
+// `entry`: each earlier entry is entered (its PREP runs) and draws its
+// frames, so `entry` inherits the GL state the tape leaves it. Returns with
+// `entry` entered and its first frame drawn. Needs BENCH_LoadProduction.
+void BENCH_EnterEntry(int entry);
+
+// Draws one frame of the current entry through the sequencer at channel
+// time t: clears, sets every clock to t and runs the sequencer, which
+// evaluates the channels, and moves to the next entry when channel 0 has
+// left its range. Returns what the sequencer returns: 1 after the tape's end.
+int BENCH_TapeFrame(float t);
+
+// Draws one frame of the current entry with channel values 0 and 1 set
+// directly, the others as they stand.
+void BENCH_DrawAt(float value0, float value1);
 
 // Whole-window viewport with a projection of one unit per window pixel,
 // origin at the lower left; the modelview matrix is reset.
