@@ -17,6 +17,10 @@ void VIS_CALL_Thornax();
 void VIS_INIT_Quibo();
 void VIS_PREP_Quibo();
 void VIS_CALL_Quibo1();
+// Further frame functions that no tape entry names; they draw nothing.
+void VIS_CALL_Quibo2();
+void VIS_CALL_Quibo3();
+void VIS_CALL_Quibo4();
 
 void VIS_INIT_Angel();
 void VIS_PREP_Angel();
