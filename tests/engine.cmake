@@ -14,6 +14,13 @@ add_executable(engine_tests
 target_link_libraries(engine_tests PRIVATE amber_gl_bench GTest::gtest GTest::gtest_main)
 gtest_discover_tests(engine_tests DISCOVERY_MODE PRE_TEST)
 
+# The toolkit's ring is checked vertex by vertex: the linker routes its
+# glVertex2fv calls through the test's recorder.
+add_executable(toolkit_tests ${CMAKE_CURRENT_SOURCE_DIR}/engine_toolkit_test.cpp)
+target_link_libraries(toolkit_tests PRIVATE amber_gl_bench GTest::gtest GTest::gtest_main)
+target_link_options(toolkit_tests PRIVATE -Wl,--wrap=glVertex2fv)
+gtest_discover_tests(toolkit_tests DISCOVERY_MODE PRE_TEST)
+
 # The real program, run from the build folder beside its data.
 find_library(X11_LIB X11 REQUIRED)
 add_executable(program_tests ${CMAKE_CURRENT_SOURCE_DIR}/program_test.cpp)
@@ -28,7 +35,8 @@ gtest_discover_tests(program_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 30
 add_executable(scene_tests
   ${CMAKE_CURRENT_SOURCE_DIR}/engine_rasta_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/scenes_loading_test.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/scenes_tape_test.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/scenes_tape_test.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/scenes_play_test.cpp)
 target_link_libraries(scene_tests PRIVATE amber_gl_bench amber_drive_writer
                       GTest::gtest GTest::gtest_main)
 add_dependencies(scene_tests amber_drive)
