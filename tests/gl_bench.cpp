@@ -15,6 +15,10 @@
 
 void BENCH_Start() {
     XVFB_Start();
+    BENCH_OpenWindow();
+}
+
+void BENCH_OpenWindow() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
         throw std::runtime_error(std::string("SDL_Init: ") + SDL_GetError());
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);

@@ -17,6 +17,8 @@ struct BENCH_Rgb {
 // Starts Xvfb and opens a 640x480 RGBA OpenGL window with a depth buffer.
 // Call once per test process, before any OpenGL call.
 void BENCH_Start();
+// Opens the window on the display DISPLAY names.
+void BENCH_OpenWindow();
 
 // Opens a drive made by the test, as start-up opens the production's drive.
 void BENCH_LoadDrive(const char* path);
