@@ -25,6 +25,7 @@ void VIS_CALL_Quibo4();
 void VIS_INIT_Angel();
 void VIS_PREP_Angel();
 void VIS_CALL_Angel();
+void VIS_BLUR_Angel();
 
 void VIS_INIT_Tree();
 void VIS_PREP_Tree();

@@ -1,5 +1,12 @@
-// Tree scene: the lit landscape with sky backdrops and water.
+// Tree scene: a faceted tree on an island in translucent water, two sky
+// backdrops behind it, and a camera sliding toward it along z.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
 #include "archive/cfs.h"
+#include "engine/velq2.h"
+#include "engine/velq_glow.h"
+#include "engine/velq_rasta.h"
 #include "scenes/vis.h"
 
 CFS_Mesh* tree_wsypa = nullptr;
@@ -15,6 +22,98 @@ CFS_Norms* tree_pien2_norms = nullptr;
 CFS_Norms* tree_korona1_norms = nullptr;
 CFS_Norms* tree_korona2_norms = nullptr;
 
+uint32_t tree_n = 0;  // face counter while list 5 is compiled
+
+GLfloat tree_lightamba[4] = {0.7f, 0.2f, 0.2f, 1};
+GLfloat tree_lightdiff[4] = {1, 0.7f, 0.3f, 1};
+GLfloat tree_lightspec[4] = {1, 0.7f, 0.7f, 1};
+GLfloat tree_lightpos[4] = {100, 200, 700, 1};
+GLfloat tree_sref[4] = {1, 1, 1, 1};
+
+namespace {
+
+constexpr GLuint kCaptionList = 2;
+constexpr GLuint kSkyList = 3;
+constexpr GLuint kLandscapeList = 5;
+constexpr GLuint kLetterboxList = 7;
+constexpr float kWaterY = -40;
+constexpr float kWaterHalf = 1000;
+
+// Every face as its own batch, with its own normal.
+void Faces(const CFS_Mesh* mesh, const CFS_Norms* norms) {
+    for (tree_n = 0; tree_n < mesh->numfaces; ++tree_n) {
+        const float* t = mesh->tris + tree_n * 9;
+        glBegin(GL_TRIANGLES);
+        glNormal3f(norms[tree_n].x, norms[tree_n].y, norms[tree_n].z);
+        glVertex3fv(t);
+        glVertex3fv(t + 3);
+        glVertex3fv(t + 6);
+        glEnd();
+    }
+}
+
+// The water has no normal of its own: it is lit with the crown's last one.
+void Water() {
+    glEnable(GL_BLEND);
+    glColor4f(0.3f, 0.4f, 0.7f, 0.8f);
+    glBegin(GL_QUADS);
+    glVertex3f(-kWaterHalf, kWaterY, kWaterHalf);
+    glVertex3f(-kWaterHalf, kWaterY, -kWaterHalf);
+    glVertex3f(kWaterHalf, kWaterY, -kWaterHalf);
+    glVertex3f(kWaterHalf, kWaterY, kWaterHalf);
+    glEnd();
+    glDisable(GL_BLEND);
+}
+
+// Two upright sky panels, unlit: one across z = 520 behind the tree, one
+// along x = 400 to its right. The moves stay in the modelview matrix.
+void Skies() {
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glTranslatef(-600, kWaterY, 520);
+    glCallList(kSkyList);
+    glTranslatef(1000, 0, -800);
+    glRotatef(-90, 0, 1, 0);
+    glCallList(kSkyList);
+    glEnable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+}
+
+void CompileLandscape() {
+    glNewList(kLandscapeList, GL_COMPILE);
+    glColor4f(0.5f, 0.7f, 0.5f, 1);
+    Faces(tree_wsypa, tree_wsypa_norms);
+    glColor4f(0.6f, 0.5f, 0.2f, 1);
+    Faces(tree_pien1, tree_pien1_norms);
+    Faces(tree_pien2, tree_pien2_norms);
+    glColor4f(0.5f, 0.6f, 0.2f, 1);
+    Faces(tree_korona1, tree_korona1_norms);
+    Faces(tree_korona2, tree_korona2_norms);
+    Water();
+    Skies();
+    glEndList();
+}
+
+void CompileLetterbox() {
+    glNewList(kLetterboxList, GL_COMPILE);
+    glColor4f(0, 0, 0, 1);
+    glBegin(GL_QUADS);
+    glVertex3f(0, 0, 0);
+    glVertex3f(640, 0, 0);
+    glVertex3f(640, 80, 0);
+    glVertex3f(0, 80, 0);
+    glVertex3f(0, 400, 0);
+    glVertex3f(640, 400, 0);
+    glVertex3f(640, 480, 0);
+    glVertex3f(0, 480, 0);
+    glEnd();
+    glEndList();
+}
+
+void Camera() { gluLookAt(-200, -20, velq_ctrls.value[0], 0, 40, 340, 0, 1, 0); }
+
+}  // namespace
+
 void VIS_INIT_Tree() {
     tree_wsypa = CFS_ReadASE("wsypa");
     tree_pien1 = CFS_ReadASE("pien1");
@@ -29,5 +128,63 @@ void VIS_INIT_Tree() {
     tree_korona1_norms = CFS_CalcNormsASE(tree_korona1);
     tree_korona2_norms = CFS_CalcNormsASE(tree_korona2);
 }
-void VIS_PREP_Tree() {}
-void VIS_CALL_Tree() {}
+
+void VIS_PREP_Tree() {
+    glClearColor(0.5f, 0.3f, 0.2f, 0);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glFrontFace(GL_CCW);
+    glPolygonMode(GL_FRONT, GL_FILL);
+    glPolygonMode(GL_BACK, GL_FILL);
+    VELQ_RASTA_PictureTexture();
+    VELQ_RASTA_PrepBlit24b(kCaptionList, tree_shl);
+    VELQ_RASTA_DoublePrepBlit24b(kSkyList, tree_sky1);
+    CompileLandscape();
+    CompileLetterbox();
+    // Given once, under whatever modelview the scene before left: the light
+    // stays fixed relative to the eye and does not follow the camera.
+    glLightfv(GL_LIGHT0, GL_AMBIENT, tree_lightamba);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, tree_lightdiff);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, tree_lightspec);
+    glLightfv(GL_LIGHT0, GL_POSITION, tree_lightpos);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+    glMaterialfv(GL_FRONT, GL_SPECULAR, tree_sref);
+    glMateriali(GL_FRONT, GL_SHININESS, 100);
+}
+
+void VIS_CALL_Tree() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45, 1.33, 1, 2000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    Camera();
+
+    glEnable(GL_LIGHTING);
+    glViewport(0, 0, VELQ_GLW_WIDTH, VELQ_GLW_HEIGHT);
+    glCallList(kLandscapeList);
+    glLoadIdentity();
+    VELQ_GLW_Sample01();
+    Camera();
+    glViewport(0, 80, 640, 320);
+    glCallList(kLandscapeList);
+    glLoadIdentity();
+
+    glDisable(GL_LIGHTING);
+    VELQ_GLW_Shader01();
+
+    glViewport(0, 0, 640, 480);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 640, 0, 480, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glCallList(kLetterboxList);
+    glEnable(GL_TEXTURE_2D);
+    glTranslatef(10, 408, 1);
+    glCallList(kCaptionList);
+    glDisable(GL_TEXTURE_2D);
+}
