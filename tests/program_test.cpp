@@ -202,6 +202,29 @@ double Difference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) 
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
+// Stills of the real program in the middle of each tape entry, in seconds
+// from the first scene's start, saved for people to look at. Each shows
+// its scene: the picture band is not one plain colour, and the rows below
+// every caption are letterbox black.
+void SaveStills(Display* d, Clock::time_point scene_clock) {
+    constexpr double kMoments[] = {6, 20, 35, 52, 70, 87, 107, 125, 145, 166};
+    for (double moment : kMoments) {
+        std::this_thread::sleep_until(scene_clock + std::chrono::duration_cast<Clock::duration>(
+                                                        std::chrono::duration<double>(moment)));
+        const auto s = GrabScreen(d);
+        BENCH_SaveFrame(s, "program_at_" + std::to_string(int(moment)));
+        const BENCH_Rgb first = BENCH_Pixel(s, 0, 240);
+        int other_colours = 0;
+        for (int y = 100; y < 380; y += 8)
+            for (int x = 0; x < BENCH_WIDTH; x += 8) {
+                const BENCH_Rgb p = BENCH_Pixel(s, x, y);
+                other_colours += std::abs(p.r - first.r) + std::abs(p.g - first.g) > 24;
+            }
+        EXPECT_GT(other_colours, 20) << moment;
+        for (int x = 0; x < BENCH_WIDTH; x += 8) EXPECT_TRUE(Black(s, x, 4)) << moment;
+    }
+}
+
 // Started and showing its first frames, ready for input.
 void WaitRunning(Program& p) {
     ASSERT_TRUE(p.WaitFor("VELQ_CORE\n", 20s)) << p.output();
@@ -273,15 +296,13 @@ TEST(ProgramRun, LoadsAtItsPaceAndPlaysTheTapeToItsEnd) {
             for (int k = 0; k < 8; ++k)
                 if (box_time[k] < 0 && BoxSolid(s, k)) box_time[k] = now;
             if (!saved_loading && box_time[2] > 0) {
-                BENCH_SavePNG(AMBER_BUILD_DIR "/frames/program_loading.png", s, BENCH_WIDTH,
-                              BENCH_HEIGHT);
+                BENCH_SaveFrame(s, "program_loading");
                 saved_loading = true;
             }
             if (box_time[7] > 0) all_done = s;
         }
         std::this_thread::sleep_for(20ms);
     }
-    XCloseDisplay(d);
 
     // Boxes fill in order at the loader's pace (3 s, then the pauses); the
     // INIT functions take milliseconds, well inside the 0.3 s allowed.
@@ -301,6 +322,8 @@ TEST(ProgramRun, LoadsAtItsPaceAndPlaysTheTapeToItsEnd) {
     // The tape's entries 1 to 10 last about 171.4 s of channel time.
     const auto scene_clock = loader_start + std::chrono::duration_cast<Clock::duration>(
                                                 std::chrono::duration<double>(scene_start));
+    SaveStills(d, scene_clock);
+    XCloseDisplay(d);
     EXPECT_EQ(p.WaitExit(200s), 0) << p.output();
     const std::string& out = p.output();
     const double tape = Seconds(Clock::now() - scene_clock);
