@@ -12,6 +12,7 @@
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
 #include "scenes/vis.h"
+#include "scenes/vis_mesh.h"
 
 CFS_Mesh* angel = nullptr;
 CFS_Pict* angel_ex_hb = nullptr;
@@ -115,16 +116,10 @@ void CompleteTufts() {
     }
 }
 
-void Corners(const float* tris, int i) {
-    glVertex3fv(tris + i * 9);
-    glVertex3fv(tris + i * 9 + 3);
-    glVertex3fv(tris + i * 9 + 6);
-}
-
 // One GL_TRIANGLES batch for triangle i, its normal given before glBegin.
 void Triangle(const float* tris, int i) {
     glBegin(GL_TRIANGLES);
-    Corners(tris, i);
+    for (int k = 0; k < 3; ++k) glVertex3fv(tris + i * 9 + 3 * k);
     glEnd();
 }
 
@@ -133,12 +128,7 @@ void Normal(const CFS_Norms* norms, int i) { glNormal3f(norms[i].x, norms[i].y, 
 void CompileFigure() {
     glNewList(kFigureList, GL_COMPILE);
     glColor4f(0.5f, 0.5f, 0.5f, 1);
-    for (angel_n = 0; angel_n < static_cast<int32_t>(angel->numfaces); ++angel_n) {
-        glBegin(GL_TRIANGLES);
-        Normal(angel_norms, angel_n);
-        Corners(angel->tris, angel_n);
-        glEnd();
-    }
+    VIS_EmitMesh(angel, angel_norms);
     glEndList();
 }
 

@@ -8,6 +8,7 @@
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
 #include "scenes/vis.h"
+#include "scenes/vis_mesh.h"
 
 CFS_Mesh* tree_wsypa = nullptr;
 CFS_Mesh* tree_pien1 = nullptr;
@@ -21,8 +22,6 @@ CFS_Norms* tree_pien1_norms = nullptr;
 CFS_Norms* tree_pien2_norms = nullptr;
 CFS_Norms* tree_korona1_norms = nullptr;
 CFS_Norms* tree_korona2_norms = nullptr;
-
-uint32_t tree_n = 0;  // face counter while list 5 is compiled
 
 GLfloat tree_lightamba[4] = {0.7f, 0.2f, 0.2f, 1};
 GLfloat tree_lightdiff[4] = {1, 0.7f, 0.3f, 1};
@@ -38,19 +37,6 @@ constexpr GLuint kLandscapeList = 5;
 constexpr GLuint kLetterboxList = 7;
 constexpr float kWaterY = -40;
 constexpr float kWaterHalf = 1000;
-
-// Every face as its own batch, with its own normal.
-void Faces(const CFS_Mesh* mesh, const CFS_Norms* norms) {
-    for (tree_n = 0; tree_n < mesh->numfaces; ++tree_n) {
-        const float* t = mesh->tris + tree_n * 9;
-        glBegin(GL_TRIANGLES);
-        glNormal3f(norms[tree_n].x, norms[tree_n].y, norms[tree_n].z);
-        glVertex3fv(t);
-        glVertex3fv(t + 3);
-        glVertex3fv(t + 6);
-        glEnd();
-    }
-}
 
 // The water has no normal of its own: it is lit with the crown's last one.
 void Water() {
@@ -82,13 +68,13 @@ void Skies() {
 void CompileLandscape() {
     glNewList(kLandscapeList, GL_COMPILE);
     glColor4f(0.5f, 0.7f, 0.5f, 1);
-    Faces(tree_wsypa, tree_wsypa_norms);
+    VIS_EmitMesh(tree_wsypa, tree_wsypa_norms);
     glColor4f(0.6f, 0.5f, 0.2f, 1);
-    Faces(tree_pien1, tree_pien1_norms);
-    Faces(tree_pien2, tree_pien2_norms);
+    VIS_EmitMesh(tree_pien1, tree_pien1_norms);
+    VIS_EmitMesh(tree_pien2, tree_pien2_norms);
     glColor4f(0.5f, 0.6f, 0.2f, 1);
-    Faces(tree_korona1, tree_korona1_norms);
-    Faces(tree_korona2, tree_korona2_norms);
+    VIS_EmitMesh(tree_korona1, tree_korona1_norms);
+    VIS_EmitMesh(tree_korona2, tree_korona2_norms);
     Water();
     Skies();
     glEndList();
