@@ -39,6 +39,10 @@ extern float tmagic_second[TMAGIC_RAYS][3][3];
 void VIS_INIT_Glow();
 void VIS_PREP_Glow();
 void VIS_CALL_Glow();
+// Further frame functions of the Glow scene that no tape entry names; they
+// draw nothing.
+void VIS_CALL_GlowB();
+void VIS_CALL_BlowC();
 
 void VIS_INIT_Zelto();
 void VIS_PREP_Zelto();
