@@ -1,5 +1,16 @@
-// Glow scene: the turning pipes.
+// Glow scene: two lit pipes wind about the z axis and turn with channel 0,
+// seen by a camera on the line x = 5 that channel 1 moves along the axis.
+// Letterboxed, with the glow over the band and the caption just above the
+// bottom bar.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdint>
+
 #include "archive/cfs.h"
+#include "engine/velq2.h"
+#include "engine/velq_glow.h"
+#include "engine/velq_rasta.h"
 #include "scenes/vis.h"
 
 CFS_Mesh* glow_pipe1 = nullptr;
@@ -7,6 +18,106 @@ CFS_Mesh* glow_pipe2 = nullptr;
 CFS_Pict* glow_lans = nullptr;
 CFS_Norms* glow_pipe1_norms = nullptr;
 CFS_Norms* glow_pipe2_norms = nullptr;
+uint32_t glow_n;
+
+GLfloat glow_lightamba[4] = {0.2f, 0.1f, 0.1f, 1.0f};
+GLfloat glow_lightdiff[4] = {0.9f, 0.8f, 0.2f, 1.0f};
+GLfloat glow_lightspec[4] = {0.8f, 0.6f, 0.0f, 1.0f};
+GLfloat glow_lightpos[4] = {0, 20, -50, 1};
+GLfloat glow_sref[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+
+namespace {
+
+constexpr GLuint kCaptionList = 2;
+constexpr GLuint kPipesList = 6;
+constexpr GLuint kLetterboxList = 7;
+
+constexpr float kCameraX = 5;  // beside the pipes' axis, inside both helices
+constexpr GLfloat kShininess = 100;
+
+void EmitMesh(const CFS_Mesh* mesh, const CFS_Norms* norms) {
+    for (glow_n = 0; glow_n < mesh->numfaces; ++glow_n) {
+        const CFS_Norms& n = norms[glow_n];
+        const float* t = mesh->tris + 9 * glow_n;
+        glBegin(GL_TRIANGLES);
+        glNormal3f(n.x, n.y, n.z);
+        glVertex3f(t[0], t[1], t[2]);
+        glVertex3f(t[3], t[4], t[5]);
+        glVertex3f(t[6], t[7], t[8]);
+        glEnd();
+    }
+}
+
+void CompilePipes() {
+    glNewList(kPipesList, GL_COMPILE);
+    glColor4f(0.6f, 0.5f, 0.1f, 1.0f);
+    EmitMesh(glow_pipe1, glow_pipe1_norms);
+    EmitMesh(glow_pipe2, glow_pipe2_norms);
+    glEndList();
+}
+
+void CompileLetterbox() {
+    glNewList(kLetterboxList, GL_COMPILE);
+    glColor4f(0, 0, 0, 1);
+    glBegin(GL_QUADS);
+    glVertex3f(0, 0, 0.5f);
+    glVertex3f(640, 0, 0.5f);
+    glVertex3f(640, 80, 0.5f);
+    glVertex3f(0, 80, 0.5f);
+    glVertex3f(0, 400, 0.5f);
+    glVertex3f(640, 400, 0.5f);
+    glVertex3f(640, 480, 0.5f);
+    glVertex3f(0, 480, 0.5f);
+    glEnd();
+    glEndList();
+}
+
+// The position goes through whatever model-view the scene before left, and
+// is never given again: the light stays put relative to the eye.
+void SetLight() {
+    glLightfv(GL_LIGHT0, GL_AMBIENT, glow_lightamba);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, glow_lightdiff);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, glow_lightspec);
+    glLightfv(GL_LIGHT0, GL_POSITION, glow_lightpos);
+    glEnable(GL_LIGHT0);
+}
+
+// With the eye on the look-at point (channel 1 at 0) the view matrix
+// collapses and the pipes vanish for that frame; nothing else depends on it.
+void DrawPipes(float c0, float c1) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45, 1.33, 1, 300);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    gluLookAt(kCameraX, 0, c1, kCameraX, 0, 0, 0, 1, 0);
+    glRotatef(c0, 0, 0, 1);
+    glViewport(0, 0, VELQ_GLW_WIDTH, VELQ_GLW_HEIGHT);
+    glCallList(kPipesList);
+    VELQ_GLW_Sample01();
+    glViewport(0, 80, 640, 320);
+    glCallList(kPipesList);
+}
+
+void DrawFrame() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 640, 0, 480, -1, 1);
+    glViewport(0, 0, 640, 480);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glCallList(kLetterboxList);
+    glEnable(GL_TEXTURE_2D);
+    glTranslatef(10, 84, 0.7f);
+    glCallList(kCaptionList);
+    glDisable(GL_TEXTURE_2D);
+}
+
+}  // namespace
 
 void VIS_INIT_Glow() {
     glow_pipe1 = CFS_ReadASE("rurawew");
@@ -15,5 +126,29 @@ void VIS_INIT_Glow() {
     glow_pipe1_norms = CFS_CalcNormsASE(glow_pipe1);
     glow_pipe2_norms = CFS_CalcNormsASE(glow_pipe2);
 }
-void VIS_PREP_Glow() {}
-void VIS_CALL_Glow() {}
+
+void VIS_PREP_Glow() {
+    glClearColor(0, 0, 0, 0);
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);  // the glow read-back starts at the block's first row
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    CompilePipes();
+    CompileLetterbox();
+    SetLight();
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+    glMaterialfv(GL_FRONT, GL_SPECULAR, glow_sref);
+    glMaterialf(GL_FRONT, GL_SHININESS, kShininess);
+    VELQ_RASTA_PictureTexture();
+    VELQ_RASTA_PrepBlit24b(kCaptionList, glow_lans);
+}
+
+void VIS_CALL_Glow() {
+    DrawPipes(velq_ctrls.value[0], velq_ctrls.value[1]);
+    glDisable(GL_LIGHTING);
+    VELQ_GLW_Shader01();
+    DrawFrame();
+}
+
+void VIS_CALL_GlowB() {}
+
+void VIS_CALL_BlowC() {}
