@@ -35,12 +35,6 @@ void VIS_INIT_TMagic();
 void VIS_PREP_TMagic();
 void VIS_CALL_TMagic();
 
-// The two ray fans INIT computes: rays of three corners (x, y, z), ray k
-// turned 12 degrees further about z than ray k - 1, ray 0 along +y.
-constexpr int TMAGIC_RAYS = 30;
-extern float tmagic_first[TMAGIC_RAYS][3][3];
-extern float tmagic_second[TMAGIC_RAYS][3][3];
-
 void VIS_INIT_Glow();
 void VIS_PREP_Glow();
 void VIS_CALL_Glow();

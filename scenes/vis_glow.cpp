@@ -12,13 +12,13 @@
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
 #include "scenes/vis.h"
+#include "scenes/vis_mesh.h"
 
 CFS_Mesh* glow_pipe1 = nullptr;
 CFS_Mesh* glow_pipe2 = nullptr;
 CFS_Pict* glow_lans = nullptr;
 CFS_Norms* glow_pipe1_norms = nullptr;
 CFS_Norms* glow_pipe2_norms = nullptr;
-uint32_t glow_n;
 
 GLfloat glow_lightamba[4] = {0.2f, 0.1f, 0.1f, 1.0f};
 GLfloat glow_lightdiff[4] = {0.9f, 0.8f, 0.2f, 1.0f};
@@ -35,24 +35,11 @@ constexpr GLuint kLetterboxList = 7;
 constexpr float kCameraX = 5;  // beside the pipes' axis, inside both helices
 constexpr GLfloat kShininess = 100;
 
-void EmitMesh(const CFS_Mesh* mesh, const CFS_Norms* norms) {
-    for (glow_n = 0; glow_n < mesh->numfaces; ++glow_n) {
-        const CFS_Norms& n = norms[glow_n];
-        const float* t = mesh->tris + 9 * glow_n;
-        glBegin(GL_TRIANGLES);
-        glNormal3f(n.x, n.y, n.z);
-        glVertex3f(t[0], t[1], t[2]);
-        glVertex3f(t[3], t[4], t[5]);
-        glVertex3f(t[6], t[7], t[8]);
-        glEnd();
-    }
-}
-
 void CompilePipes() {
     glNewList(kPipesList, GL_COMPILE);
     glColor4f(0.6f, 0.5f, 0.1f, 1.0f);
-    EmitMesh(glow_pipe1, glow_pipe1_norms);
-    EmitMesh(glow_pipe2, glow_pipe2_norms);
+    VIS_EmitMesh(glow_pipe1, glow_pipe1_norms);
+    VIS_EmitMesh(glow_pipe2, glow_pipe2_norms);
     glEndList();
 }
 

@@ -3,6 +3,8 @@
 // and discs runs toward the camera and the emblem sits in the middle, all lit
 // by a spot fixed to the camera. Letterboxed, with the glow over the band and
 // the caption just above the bottom bar.
+#include "scenes/vis_tmagic.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -15,6 +17,7 @@
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
 #include "scenes/vis.h"
+#include "scenes/vis_mesh.h"
 
 CFS_Pict* tmagic_vostil = nullptr;
 CFS_Mesh* tmagic_tunel = nullptr;
@@ -28,7 +31,6 @@ float tmagic_second[TMAGIC_RAYS][3][3];
 int32_t tmagic_a;
 int32_t tmagic_b;
 float tmagic_x;
-uint32_t tmagic_n;
 
 GLfloat tmagic_light0amba[4] = {0.2f, 0.1f, 0.1f, 1.0f};
 GLfloat tmagic_light0diff[4] = {0.9f, 0.7f, 0.6f, 1.0f};
@@ -111,16 +113,7 @@ void CompileRings() {
 void CompileTunnel() {
     glNewList(kTunnelList, GL_COMPILE);
     glColor4f(0.9f, 0.7f, 0.3f, 1.0f);
-    for (tmagic_n = 0; tmagic_n < tmagic_tunel->numfaces; ++tmagic_n) {
-        const CFS_Norms& n = tmagic_tunel_norms[tmagic_n];
-        const float* t = tmagic_tunel->tris + 9 * tmagic_n;
-        glBegin(GL_TRIANGLES);
-        glNormal3f(n.x, n.y, n.z);
-        glVertex3f(t[0], t[1], t[2]);
-        glVertex3f(t[3], t[4], t[5]);
-        glVertex3f(t[6], t[7], t[8]);
-        glEnd();
-    }
+    VIS_EmitMesh(tmagic_tunel, tmagic_tunel_norms);
     glEndList();
 }
 

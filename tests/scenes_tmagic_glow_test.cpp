@@ -12,6 +12,7 @@
 #include "engine/velq_ex.h"
 #include "engine/velq_glow.h"
 #include "scenes/vis.h"
+#include "scenes/vis_tmagic.h"
 #include "tests/gl_bench.h"
 
 namespace {
