@@ -12,7 +12,7 @@
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
 #include "scenes/vis.h"
-#include "scenes/vis_mesh.h"
+#include "scenes/vis_draw.h"
 
 CFS_Mesh* angel = nullptr;
 CFS_Pict* angel_ex_hb = nullptr;
@@ -173,22 +173,6 @@ void Draw3D() {
     }
 }
 
-// Black bands over the bottom and top 80 rows; the bottom one lies behind
-// the caption picture drawn into it.
-void Letterbox() {
-    glBegin(GL_QUADS);
-    glColor4f(0, 0, 0, 0);
-    glVertex3f(0, 0, -0.5f);
-    glVertex3f(640, 0, -0.5f);
-    glVertex3f(640, 80, -0.5f);
-    glVertex3f(0, 80, -0.5f);
-    glVertex3f(0, 400, 0);
-    glVertex3f(640, 400, 0);
-    glVertex3f(640, 480, 0);
-    glVertex3f(0, 480, 0);
-    glEnd();
-}
-
 }  // namespace
 
 void VIS_INIT_Angel() {
@@ -233,10 +217,7 @@ void VIS_CALL_Angel() {
     glEnable(GL_BLEND);
     glShadeModel(GL_FLAT);
     glEnable(GL_COLOR_MATERIAL);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45, 1.5385f, 1, 3000);
-    glMatrixMode(GL_MODELVIEW);
+    VIS_Perspective(1.5385f, 3000);
 
     glViewport(0, 0, VELQ_GLW_WIDTH, VELQ_GLW_HEIGHT);
     Draw3D();
@@ -249,18 +230,12 @@ void VIS_CALL_Angel() {
     glDisable(GL_COLOR_MATERIAL);
     VELQ_GLW_Shader01();
 
-    glViewport(0, 0, 640, 480);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 640, 0, 480, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    VIS_WindowPixels();
     glDisable(GL_BLEND);
-    Letterbox();
-    glEnable(GL_TEXTURE_2D);
-    glTranslatef(70, 16, 0);
-    glCallList(kPictureList);
-    glDisable(GL_TEXTURE_2D);
+    // The bottom bar lies behind the caption at z = 0, which shows over it.
+    glColor4f(0, 0, 0, 0);
+    VIS_LetterboxBars(-0.5f, 0);
+    VIS_Caption(kPictureList, 70, 16, 0);
 }
 
 void VIS_BLUR_Angel() {}

@@ -12,7 +12,7 @@
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
 #include "scenes/vis.h"
-#include "scenes/vis_mesh.h"
+#include "scenes/vis_draw.h"
 
 CFS_Mesh* glow_pipe1 = nullptr;
 CFS_Mesh* glow_pipe2 = nullptr;
@@ -46,16 +46,7 @@ void CompilePipes() {
 void CompileLetterbox() {
     glNewList(kLetterboxList, GL_COMPILE);
     glColor4f(0, 0, 0, 1);
-    glBegin(GL_QUADS);
-    glVertex3f(0, 0, 0.5f);
-    glVertex3f(640, 0, 0.5f);
-    glVertex3f(640, 80, 0.5f);
-    glVertex3f(0, 80, 0.5f);
-    glVertex3f(0, 400, 0.5f);
-    glVertex3f(640, 400, 0.5f);
-    glVertex3f(640, 480, 0.5f);
-    glVertex3f(0, 480, 0.5f);
-    glEnd();
+    VIS_LetterboxBars(0.5f, 0.5f);
     glEndList();
 }
 
@@ -72,10 +63,7 @@ void SetLight() {
 // With the eye on the look-at point (channel 1 at 0) the view matrix
 // collapses and the pipes vanish for that frame; nothing else depends on it.
 void DrawPipes(float c0, float c1) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45, 1.33, 1, 300);
-    glMatrixMode(GL_MODELVIEW);
+    VIS_Perspective(1.33, 300);
     glLoadIdentity();
     glEnable(GL_LIGHTING);
     glEnable(GL_DEPTH_TEST);
@@ -89,19 +77,11 @@ void DrawPipes(float c0, float c1) {
 }
 
 void DrawFrame() {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 640, 0, 480, -1, 1);
-    glViewport(0, 0, 640, 480);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    VIS_WindowPixels();
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glCallList(kLetterboxList);
-    glEnable(GL_TEXTURE_2D);
-    glTranslatef(10, 84, 0.7f);
-    glCallList(kCaptionList);
-    glDisable(GL_TEXTURE_2D);
+    VIS_Caption(kCaptionList, 10, 84, 0.7f);
 }
 
 }  // namespace

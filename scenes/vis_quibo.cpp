@@ -12,6 +12,7 @@
 #include "engine/velq2.h"
 #include "engine/velq_rasta.h"
 #include "scenes/vis.h"
+#include "scenes/vis_draw.h"
 
 CFS_Pict* quibo_amber = nullptr;
 CFS_Pict* quibo_grid = nullptr;
@@ -121,14 +122,7 @@ void CompileForkWheel() {
 void CompileLetterbox() {
     glNewList(kLetterboxList, GL_COMPILE);
     glColor4f(0, 0, 0, 1);
-    glBegin(GL_QUADS);
-    for (GLfloat y : {0.f, 400.f}) {
-        glVertex3f(0, y, -0.5f);
-        glVertex3f(640, y, -0.5f);
-        glVertex3f(640, y + 80, -0.5f);
-        glVertex3f(0, y + 80, -0.5f);
-    }
-    glEnd();
+    VIS_LetterboxBars(-0.5f, -0.5f);
     glEndList();
 }
 

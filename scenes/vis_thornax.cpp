@@ -16,7 +16,7 @@
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
 #include "scenes/vis.h"
-#include "scenes/vis_mesh.h"
+#include "scenes/vis_draw.h"
 
 CFS_Mesh* tsy = nullptr;
 CFS_Mesh* de = nullptr;
@@ -49,6 +49,7 @@ constexpr int kMusicChannel = 2;
 // ring face it instead of washing over every lit face.
 constexpr GLfloat kFrontShininess = 20;
 constexpr double kAspect = 1.5385f;
+constexpr double kFar = 3000;
 
 void CompileGlyphRow() {
     glNewList(kGlyphRowList, GL_COMPILE);
@@ -91,36 +92,13 @@ void Light(const GLfloat* amba, const GLfloat* diff, const GLfloat* spec, const 
     glLightfv(GL_LIGHT0, GL_POSITION, pos);
 }
 
-void Perspective() {
-    glMatrixMode(GL_PROJECTION);
+// The bottom bar lies nearer than the top one, so a picture at z = 0 shows
+// over the top bar but not over the bottom one.
+void Letterbox() {
+    glDisable(GL_BLEND);
     glLoadIdentity();
-    gluPerspective(45, kAspect, 1, 3000);
-    glMatrixMode(GL_MODELVIEW);
-}
-
-void WindowPixels() {
-    glViewport(0, 0, 640, 480);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 640, 0, 480, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-}
-
-// The bottom band lies nearer than the top one, so a picture at z = 0 shows
-// over the top band but not over the bottom one.
-void LetterboxBands() {
-    glLoadIdentity();
-    glBegin(GL_QUADS);
     glColor4f(0, 0, 0, 0);
-    glVertex3f(0, 0, 0.5f);
-    glVertex3f(640, 0, 0.5f);
-    glVertex3f(640, 80, 0.5f);
-    glVertex3f(0, 80, 0.5f);
-    glVertex3f(0, 400, -0.5f);
-    glVertex3f(640, 400, -0.5f);
-    glVertex3f(640, 480, -0.5f);
-    glVertex3f(0, 480, -0.5f);
-    glEnd();
+    VIS_LetterboxBars(0.5f, -0.5f);
 }
 
 // The ring and the emblem turning about the view axis by channel 1; the
@@ -210,12 +188,11 @@ void VIS_CALL_ThornaxIn() {
     glLightfv(GL_LIGHT0, GL_AMBIENT, thornaxin_lightamba);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, thornaxin_lightdiff);
     glLightfv(GL_LIGHT0, GL_SPECULAR, thornaxin_lightspec);
-    Perspective();
+    VIS_Perspective(kAspect, kFar);
     glEnable(GL_LIGHTING);
     GlowPasses(RingAndEmblem);
-    WindowPixels();
-    glDisable(GL_BLEND);
-    LetterboxBands();
+    VIS_WindowPixels();
+    Letterbox();
 }
 
 void VIS_PREP_Thornax() {
@@ -226,17 +203,13 @@ void VIS_PREP_Thornax() {
 }
 
 void VIS_CALL_Thornax() {
-    Perspective();
+    VIS_Perspective(kAspect, kFar);
     GlowPasses(KnotAndRing);
-    WindowPixels();
+    VIS_WindowPixels();
     glDisable(GL_BLEND);
-    glLoadIdentity();
     glTranslatef(30, 150, 1);
     glCallList(kGlyphRowList);  // lighting is off: plain white
-    LetterboxBands();
-    glEnable(GL_TEXTURE_2D);
+    Letterbox();
     glLoadIdentity();
-    glTranslatef(160, 408, 0);
-    glCallList(kPictureList);
-    glDisable(GL_TEXTURE_2D);
+    VIS_Caption(kPictureList, 160, 408, 0);
 }

@@ -17,7 +17,7 @@
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
 #include "scenes/vis.h"
-#include "scenes/vis_mesh.h"
+#include "scenes/vis_draw.h"
 
 CFS_Pict* tmagic_vostil = nullptr;
 CFS_Mesh* tmagic_tunel = nullptr;
@@ -170,32 +170,13 @@ void DrawOverlays(float c0) {
 }
 
 void DrawLetterbox() {
-    glViewport(0, 0, 640, 480);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 640, 0, 480, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    VIS_WindowPixels();
     glDisable(GL_BLEND);
     glColor4f(0, 0, 0, 0);
-    glBegin(GL_QUADS);
-    glVertex3f(0, 0, -0.5f);
-    glVertex3f(640, 0, -0.5f);
-    glVertex3f(640, 80, -0.5f);
-    glVertex3f(0, 80, -0.5f);
-    glVertex3f(0, 400, 0);
-    glVertex3f(640, 400, 0);
-    glVertex3f(640, 480, 0);
-    glVertex3f(0, 480, 0);
-    glEnd();
+    VIS_LetterboxBars(-0.5f, 0);
 }
 
-void DrawCaption() {
-    glEnable(GL_TEXTURE_2D);
-    glTranslatef(10, 84, 0);
-    glCallList(kCaptionList);
-    glDisable(GL_TEXTURE_2D);
-}
+void DrawCaption() { VIS_Caption(kCaptionList, 10, 84, 0); }
 
 }  // namespace
 
@@ -235,10 +216,7 @@ void VIS_PREP_TMagic() {
 void VIS_CALL_TMagic() {
     const float c0 = velq_ctrls.value[0];
     glEnable(GL_LIGHTING);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45, 1.5385f, 1, 3000);
-    glMatrixMode(GL_MODELVIEW);
+    VIS_Perspective(1.5385f, 3000);
 
     // Glow sample: the tunnel alone, small, in the window's corner.
     glViewport(0, 0, VELQ_GLW_WIDTH, VELQ_GLW_HEIGHT);

@@ -8,7 +8,7 @@
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
 #include "scenes/vis.h"
-#include "scenes/vis_mesh.h"
+#include "scenes/vis_draw.h"
 
 CFS_Mesh* tree_wsypa = nullptr;
 CFS_Mesh* tree_pien1 = nullptr;
@@ -83,16 +83,7 @@ void CompileLandscape() {
 void CompileLetterbox() {
     glNewList(kLetterboxList, GL_COMPILE);
     glColor4f(0, 0, 0, 1);
-    glBegin(GL_QUADS);
-    glVertex3f(0, 0, 0);
-    glVertex3f(640, 0, 0);
-    glVertex3f(640, 80, 0);
-    glVertex3f(0, 80, 0);
-    glVertex3f(0, 400, 0);
-    glVertex3f(640, 400, 0);
-    glVertex3f(640, 480, 0);
-    glVertex3f(0, 480, 0);
-    glEnd();
+    VIS_LetterboxBars(0, 0);
     glEndList();
 }
 
@@ -142,10 +133,7 @@ void VIS_PREP_Tree() {
 }
 
 void VIS_CALL_Tree() {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45, 1.33, 1, 2000);
-    glMatrixMode(GL_MODELVIEW);
+    VIS_Perspective(1.33, 2000);
     glLoadIdentity();
     Camera();
 
@@ -162,15 +150,7 @@ void VIS_CALL_Tree() {
     glDisable(GL_LIGHTING);
     VELQ_GLW_Shader01();
 
-    glViewport(0, 0, 640, 480);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 640, 0, 480, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    VIS_WindowPixels();
     glCallList(kLetterboxList);
-    glEnable(GL_TEXTURE_2D);
-    glTranslatef(10, 408, 1);
-    glCallList(kCaptionList);
-    glDisable(GL_TEXTURE_2D);
+    VIS_Caption(kCaptionList, 10, 408, 1);
 }

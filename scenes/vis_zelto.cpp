@@ -12,6 +12,7 @@
 #include "engine/velq2.h"
 #include "engine/velq_rasta.h"
 #include "scenes/vis.h"
+#include "scenes/vis_draw.h"
 
 CFS_Pict* zelto_pict = nullptr;
 
@@ -37,15 +38,8 @@ constexpr int kBandHeight = 320;
 void CompileLetterbox() {
     glNewList(kLetterboxList, GL_COMPILE);
     glDisable(GL_TEXTURE_2D);
-    glBegin(GL_QUADS);
     glColor4f(0, 0, 0, 0);  // blending is off whenever the list runs
-    for (GLfloat y : {0.f, 400.f}) {
-        glVertex3f(0, y, 0);
-        glVertex3f(640, y, 0);
-        glVertex3f(640, y + 80, 0);
-        glVertex3f(0, y + 80, 0);
-    }
-    glEnd();
+    VIS_LetterboxBars(0, 0);
     glEndList();
 }
 
@@ -117,10 +111,7 @@ void VIS_PREP_Zelto() {
 void VIS_CALL_Zelto() {
     glLoadIdentity();
     glCallList(kLetterboxList);
-    glTranslatef(64, 120, 0);
-    glEnable(GL_TEXTURE_2D);
-    glCallList(kPictureList);
-    glDisable(GL_TEXTURE_2D);
+    VIS_Caption(kPictureList, 64, 120, 0);
     glEnable(GL_BLEND);
     glShadeModel(GL_SMOOTH);
     glTranslatef(-64, -40, 0);  // from here on: the band's lower-left corner

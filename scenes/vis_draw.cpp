@@ -1,0 +1,49 @@
+#include "scenes/vis_draw.h"
+
+#include <GL/glu.h>
+
+void VIS_EmitMesh(const CFS_Mesh* mesh, const CFS_Norms* norms) {
+    for (uint32_t i = 0; i < mesh->numfaces; ++i) {
+        glBegin(GL_TRIANGLES);
+        if (norms) glNormal3f(norms[i].x, norms[i].y, norms[i].z);
+        const float* t = mesh->tris + 9 * i;
+        for (int k = 0; k < 3; ++k) glVertex3f(t[3 * k], t[3 * k + 1], t[3 * k + 2]);
+        glEnd();
+    }
+}
+
+void VIS_WindowPixels() {
+    glViewport(0, 0, 640, 480);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 640, 0, 480, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void VIS_Perspective(double aspect, double far) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45, aspect, 1, far);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void VIS_LetterboxBars(GLfloat bottom_z, GLfloat top_z) {
+    glBegin(GL_QUADS);
+    glVertex3f(0, 0, bottom_z);
+    glVertex3f(640, 0, bottom_z);
+    glVertex3f(640, 80, bottom_z);
+    glVertex3f(0, 80, bottom_z);
+    glVertex3f(0, 400, top_z);
+    glVertex3f(640, 400, top_z);
+    glVertex3f(640, 480, top_z);
+    glVertex3f(0, 480, top_z);
+    glEnd();
+}
+
+void VIS_Caption(GLuint list, GLfloat x, GLfloat y, GLfloat z) {
+    glEnable(GL_TEXTURE_2D);
+    glTranslatef(x, y, z);
+    glCallList(list);
+    glDisable(GL_TEXTURE_2D);
+}

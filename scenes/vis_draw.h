@@ -1,0 +1,25 @@
+// Drawing steps every scene shares: meshes, the window-pixel and perspective
+// set-ups, the letterbox bars and the caption pictures.
+#pragma once
+
+#include <GL/gl.h>
+
+#include "archive/cfs.h"
+
+// Emits mesh's triangles, one GL_TRIANGLES batch each in stored order, each
+// led by its own normal; norms may be null for a mesh drawn without normals.
+void VIS_EmitMesh(const CFS_Mesh* mesh, const CFS_Norms* norms);
+
+// Whole-window viewport, one unit per window pixel from the lower-left
+// corner, model-view current and reset.
+void VIS_WindowPixels();
+
+// A 45-degree perspective from 1 to far, model-view current.
+void VIS_Perspective(double aspect, double far);
+
+// The black bars over the bottom and top 80 rows, as one batch of two quads
+// at the given depths; the caller sets the colour.
+void VIS_LetterboxBars(GLfloat bottom_z, GLfloat top_z);
+
+// Runs a picture's list with texturing on, moved by (x, y, z).
+void VIS_Caption(GLuint list, GLfloat x, GLfloat y, GLfloat z);
