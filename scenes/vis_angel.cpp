@@ -198,10 +198,7 @@ void VIS_PREP_Angel() {
     // Given under the identity, the light stays put relative to the eye.
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glLightfv(GL_LIGHT0, GL_AMBIENT, angel_lightamba);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, angel_lightdiff);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, angel_lightspec);
-    glLightfv(GL_LIGHT0, GL_POSITION, angel_lightpos);
+    VIS_Light(GL_LIGHT0, angel_lightamba, angel_lightdiff, angel_lightspec, angel_lightpos);
     glEnable(GL_LIGHT0);
     glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
     glMaterialfv(GL_FRONT, GL_SPECULAR, angel_sref);

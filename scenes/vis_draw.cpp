@@ -21,6 +21,14 @@ void VIS_WindowPixels() {
     glLoadIdentity();
 }
 
+void VIS_Light(GLenum light, const GLfloat* ambient, const GLfloat* diffuse,
+               const GLfloat* specular, const GLfloat* position) {
+    glLightfv(light, GL_AMBIENT, ambient);
+    glLightfv(light, GL_DIFFUSE, diffuse);
+    glLightfv(light, GL_SPECULAR, specular);
+    glLightfv(light, GL_POSITION, position);
+}
+
 void VIS_Perspective(double aspect, double far) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

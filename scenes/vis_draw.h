@@ -14,6 +14,11 @@ void VIS_EmitMesh(const CFS_Mesh* mesh, const CFS_Norms* norms);
 // corner, model-view current and reset.
 void VIS_WindowPixels();
 
+// Gives light its ambient, diffuse and specular colours, then its position,
+// which the current model-view matrix transforms.
+void VIS_Light(GLenum light, const GLfloat* ambient, const GLfloat* diffuse,
+               const GLfloat* specular, const GLfloat* position);
+
 // A 45-degree perspective from 1 to far, model-view current.
 void VIS_Perspective(double aspect, double far);
 

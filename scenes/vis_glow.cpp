@@ -53,10 +53,7 @@ void CompileLetterbox() {
 // The position goes through whatever model-view the scene before left, and
 // is never given again: the light stays put relative to the eye.
 void SetLight() {
-    glLightfv(GL_LIGHT0, GL_AMBIENT, glow_lightamba);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, glow_lightdiff);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, glow_lightspec);
-    glLightfv(GL_LIGHT0, GL_POSITION, glow_lightpos);
+    VIS_Light(GL_LIGHT0, glow_lightamba, glow_lightdiff, glow_lightspec, glow_lightpos);
     glEnable(GL_LIGHT0);
 }
 

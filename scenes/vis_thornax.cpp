@@ -85,13 +85,6 @@ void CompileRing() {
     glEndList();
 }
 
-void Light(const GLfloat* amba, const GLfloat* diff, const GLfloat* spec, const GLfloat* pos) {
-    glLightfv(GL_LIGHT0, GL_AMBIENT, amba);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, diff);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, spec);
-    glLightfv(GL_LIGHT0, GL_POSITION, pos);
-}
-
 // The bottom bar lies nearer than the top one, so a picture at z = 0 shows
 // over the top bar but not over the bottom one.
 void Letterbox() {
@@ -161,7 +154,8 @@ void VIS_PREP_ThornaxIn() {
     glDisable(GL_NORMALIZE);
     glEnable(GL_LIGHTING);
     glShadeModel(GL_SMOOTH);
-    Light(thornaxin_lightamba, thornaxin_lightdiff, thornaxin_lightspec, thornaxin_lightpos);
+    VIS_Light(GL_LIGHT0, thornaxin_lightamba, thornaxin_lightdiff, thornaxin_lightspec,
+              thornaxin_lightpos);
     glEnable(GL_LIGHT0);
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
@@ -197,7 +191,7 @@ void VIS_CALL_ThornaxIn() {
 
 void VIS_PREP_Thornax() {
     // Taken under the identity the last ThornaxIn frame left.
-    Light(thornax_lightamba, thornax_lightdiff, thornax_lightspec, thornax_lightpos);
+    VIS_Light(GL_LIGHT0, thornax_lightamba, thornax_lightdiff, thornax_lightspec, thornax_lightpos);
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHTING);
 }

@@ -119,15 +119,9 @@ void CompileTunnel() {
 
 // Both lights are given under the identity, so they ride with the camera.
 void SetLights() {
-    glLightfv(GL_LIGHT0, GL_AMBIENT, tmagic_light0amba);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, tmagic_light0diff);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, tmagic_light0spec);
-    glLightfv(GL_LIGHT0, GL_POSITION, tmagic_light0pos);
+    VIS_Light(GL_LIGHT0, tmagic_light0amba, tmagic_light0diff, tmagic_light0spec, tmagic_light0pos);
     glEnable(GL_LIGHT0);
-    glLightfv(GL_LIGHT1, GL_AMBIENT, tmagic_light1amba);
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, tmagic_light1diff);
-    glLightfv(GL_LIGHT1, GL_SPECULAR, tmagic_light1spec);
-    glLightfv(GL_LIGHT1, GL_POSITION, tmagic_light1pos);
+    VIS_Light(GL_LIGHT1, tmagic_light1amba, tmagic_light1diff, tmagic_light1spec, tmagic_light1pos);
     glLightfv(GL_LIGHT1, GL_SPOT_DIRECTION, tmagic_light1spdir);
     glLightf(GL_LIGHT1, GL_SPOT_CUTOFF, kSpotCutoff);
     glEnable(GL_LIGHT1);

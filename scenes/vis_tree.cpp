@@ -121,10 +121,7 @@ void VIS_PREP_Tree() {
     CompileLetterbox();
     // Given once, under whatever modelview the scene before left: the light
     // stays fixed relative to the eye and does not follow the camera.
-    glLightfv(GL_LIGHT0, GL_AMBIENT, tree_lightamba);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, tree_lightdiff);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, tree_lightspec);
-    glLightfv(GL_LIGHT0, GL_POSITION, tree_lightpos);
+    VIS_Light(GL_LIGHT0, tree_lightamba, tree_lightdiff, tree_lightspec, tree_lightpos);
     glEnable(GL_LIGHT0);
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
