@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,36 +17,20 @@
 
 namespace {
 
-constexpr int kBandY0 = 80, kBandY1 = 400;  // rows of the picture band
+constexpr int kBandY0 = BENCH_BAND_Y0, kBandY1 = BENCH_BAND_Y1;
 constexpr int kBandPixels = 640 * 320;
 
-// What the band shows of a subject picked out by colour: its share of the
-// band's pixels and its bounding box in window pixels.
-struct Cover {
-    double share = 0;
-    int x0 = 640, y0 = 480, x1 = -1, y1 = -1;
-    bool Inside(int margin) const {
-        return x0 >= margin && x1 < 640 - margin && y0 >= kBandY0 + margin && y1 < kBandY1 - margin;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const Cover& c) {
-    return out << "share " << c.share << ", box x " << c.x0 << ".." << c.x1 << " y " << c.y0 << ".."
-               << c.y1;
+// The subject's share of the band and whether its bounding box keeps
+// `margin` pixels inside the band.
+double Share(const BENCH_Census& c) { return double(c.count) / kBandPixels; }
+bool Inside(const BENCH_Census& c, int margin) {
+    return c.x0 >= margin && c.x1 < 640 - margin && c.y0 >= kBandY0 + margin &&
+           c.y1 < kBandY1 - margin;
 }
 
-Cover Measure(const std::vector<uint8_t>& frame, bool (*subject)(BENCH_Rgb)) {
-    Cover c;
-    int count = 0;
-    for (int y = kBandY0; y < kBandY1; ++y)
-        for (int x = 0; x < 640; ++x) {
-            if (!subject(BENCH_Pixel(frame, x, y))) continue;
-            ++count;
-            c.x0 = std::min(c.x0, x), c.x1 = std::max(c.x1, x);
-            c.y0 = std::min(c.y0, y), c.y1 = std::max(c.y1, y);
-        }
-    c.share = double(count) / kBandPixels;
-    return c;
+std::string Box(const BENCH_Census& c) {
+    return "box x " + std::to_string(c.x0) + ".." + std::to_string(c.x1) + " y " +
+           std::to_string(c.y0) + ".." + std::to_string(c.y1);
 }
 
 // Window rectangle, x1 and y1 excluded.
@@ -105,13 +88,13 @@ protected:
 
 TEST_F(SceneFit, ThornaxKnotSlidesThroughTheUpperBand) {
     BENCH_EnterEntry(3);
-    EXPECT_LT(Measure(At(-200, 0), Blue).share, 0.001) << "the knot enters from outside";
-    EXPECT_EQ(Measure(At(300, 0), Blue).share, 0.0) << "the knot leaves the frame";
+    EXPECT_LT(Share(BENCH_Count(At(-200, 0), Blue)), 0.001) << "the knot enters from outside";
+    EXPECT_EQ(Share(BENCH_Count(At(300, 0), Blue)), 0.0) << "the knot leaves the frame";
     for (float x : {-120.f, 0.f, 50.f, 120.f}) {
-        const Cover c = Measure(At(x, 0), Blue);
-        EXPECT_GT(c.share, 0.02) << x;
-        EXPECT_LT(c.share, 0.25) << x;
-        EXPECT_TRUE(c.Inside(0)) << x << ": " << c;
+        const BENCH_Census c = BENCH_Count(At(x, 0), Blue);
+        EXPECT_GT(Share(c), 0.02) << x;
+        EXPECT_LT(Share(c), 0.25) << x;
+        EXPECT_TRUE(Inside(c, 0)) << x << ": " << Box(c);
         EXPECT_GT(c.y0, 200) << "the knot stays above the glyph row at " << x;
     }
 }
@@ -119,8 +102,8 @@ TEST_F(SceneFit, ThornaxKnotSlidesThroughTheUpperBand) {
 TEST_F(SceneFit, ThornaxGlyphRowSitsInTheBandWithItsPartsApart) {
     BENCH_EnterEntry(3);
     const auto frame = At(-200, 0, "data_thornax");
-    const Cover row = Measure(frame, White);
-    EXPECT_TRUE(row.Inside(4)) << row;
+    const BENCH_Census row = BENCH_Count(frame, White);
+    EXPECT_TRUE(Inside(row, 4)) << Box(row);
     // Q, K, 2, the stroke and the seven letters of THORNAX, each apart.
     int parts = 0;
     bool inside = false;
@@ -149,8 +132,8 @@ TEST_F(SceneFit, TreeBackdropsAndWaterFillTheBackground) {
     for (float c0 : {-700.f, 200.f}) {
         // The back wall starts at x = -600, where the first frames' view
         // ends: at most a sliver at the band's edge may miss it.
-        const Cover gaps = Measure(At(c0, 0), Magenta);
-        EXPECT_LT(gaps.share, 1 / 200.0) << c0 << ": " << gaps;
+        const BENCH_Census gaps = BENCH_Count(At(c0, 0), Magenta);
+        EXPECT_LT(Share(gaps), 1 / 200.0) << c0 << ": " << Box(gaps);
     }
 }
 
@@ -183,9 +166,9 @@ TEST_F(SceneFit, GlowPipesSurroundTheCameraPath) {
         for (float c1 : {-50.f, -20.f, 30.f, 100.f})
             for (float c0 : {0.f, 70.f}) {
                 const auto frame = At(c0, c1);
-                const Cover c = Measure(frame, Lit);
-                EXPECT_GT(c.share, 0.1) << c1 << " " << c0;
-                EXPECT_LT(c.share, 0.85) << c1 << " " << c0;
+                const double share = Share(BENCH_Count(frame, Lit));
+                EXPECT_GT(share, 0.1) << c1 << " " << c0;
+                EXPECT_LT(share, 0.85) << c1 << " " << c0;
                 // The line of sight stays clear: the camera flies between them.
                 EXPECT_FALSE(Lit(BENCH_Pixel(frame, 320, 240))) << c1 << " " << c0;
             }

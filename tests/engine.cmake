@@ -35,10 +35,7 @@ gtest_discover_tests(program_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 30
 add_executable(scene_tests
   ${CMAKE_CURRENT_SOURCE_DIR}/engine_rasta_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/scenes_loading_test.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/scenes_tape_test.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/scenes_play_test.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/scenes_angel_tree_test.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/scenes_tmagic_glow_test.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/scenes_test.cpp)
 target_link_libraries(scene_tests PRIVATE amber_gl_bench amber_drive_writer
                       GTest::gtest GTest::gtest_main)
 add_dependencies(scene_tests amber_drive)

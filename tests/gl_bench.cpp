@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -99,6 +100,28 @@ std::vector<uint8_t> BENCH_ReadFrame() {
 BENCH_Rgb BENCH_Pixel(const std::vector<uint8_t>& frame, int x, int y) {
     const uint8_t* p = &frame.at((static_cast<size_t>(y) * BENCH_WIDTH + x) * 4);
     return {p[0], p[1], p[2]};
+}
+
+BENCH_Census BENCH_Count(const std::vector<uint8_t>& frame, bool (*subject)(BENCH_Rgb), int y0,
+                         int y1) {
+    BENCH_Census c;
+    long sum_x = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = 0; x < BENCH_WIDTH; ++x) {
+            const BENCH_Rgb p = BENCH_Pixel(frame, x, y);
+            c.brightness += p.r + p.g + p.b;
+            if (!subject(p)) continue;
+            const int luma = (p.r * 3 + p.g * 6 + p.b) / 10;
+            ++c.count;
+            sum_x += x;
+            c.x0 = std::min(c.x0, x), c.x1 = std::max(c.x1, x);
+            c.y0 = std::min(c.y0, y), c.y1 = std::max(c.y1, y);
+            c.darkest = std::min(c.darkest, luma), c.brightest = std::max(c.brightest, luma);
+            c.red += p.r, c.blue += p.b;
+        }
+    c.brightness /= double(BENCH_WIDTH) * (y1 - y0);
+    if (c.count) c.mean_x = double(sum_x) / c.count;
+    return c;
 }
 
 std::string BENCH_SaveFrame(const std::vector<uint8_t>& frame, const std::string& name) {

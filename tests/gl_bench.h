@@ -57,6 +57,24 @@ std::vector<uint8_t> BENCH_ReadFrame();
 // The colour of window pixel (x, y) in a frame from BENCH_ReadFrame.
 BENCH_Rgb BENCH_Pixel(const std::vector<uint8_t>& frame, int x, int y);
 
+// What a frame shows, in window rows y0 to y1 - 1, of a subject picked out by
+// its colour.
+struct BENCH_Census {
+    int count = 0;                                              // subject pixels
+    int x0 = BENCH_WIDTH, y0 = BENCH_HEIGHT, x1 = -1, y1 = -1;  // their bounding box
+    double mean_x = 0;
+    int darkest = 255, brightest = 0;  // their luma
+    long red = 0, blue = 0;            // their summed channels
+    double brightness = 0;             // mean r + g + b over all the rows' pixels
+};
+
+// The rows of the picture band, between the letterbox bars.
+constexpr int BENCH_BAND_Y0 = 80;
+constexpr int BENCH_BAND_Y1 = 400;
+
+BENCH_Census BENCH_Count(const std::vector<uint8_t>& frame, bool (*subject)(BENCH_Rgb),
+                         int y0 = BENCH_BAND_Y0, int y1 = BENCH_BAND_Y1);
+
 // Writes an RGBA frame (row 0 at the bottom) as a PNG for a person to look
 // at; returns the path written, under the build's frames/ folder.
 std::string BENCH_SaveFrame(const std::vector<uint8_t>& frame, const std::string& name);
