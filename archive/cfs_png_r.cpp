@@ -2,15 +2,12 @@
 // four header words (tiles across, tiles down, tile width, tile height)
 // followed by the tiles' raw RGB bytes, exactly as they go to OpenGL.
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "archive/cfs.h"
-
-constexpr uint64_t PNG_BYTES_PER_PIXEL = 3;
-// OpenGL unpacks pixel rows on 4-byte boundaries; a tile row of a width that
-// is a multiple of 4 is packed, so uploads never read past the tile.
-constexpr uint32_t PNG_TILE_WIDTH_STEP = 4;
+#include "archive/cfs_tiles.h"
 
 CFS_Pict* png_info;
 uint8_t* png_buffy;
@@ -29,19 +26,18 @@ static uint32_t PNG_Word(size_t index) {
     CFS_Fatal(message);
 }
 
-static bool PNG_IsPowerOfTwo(uint32_t n) { return n != 0 && (n & (n - 1)) == 0; }
-
 static void PNG_CheckTiles() {
-    if (!PNG_IsPowerOfTwo(png_info->tile_width) || !PNG_IsPowerOfTwo(png_info->tile_height))
-        PNG_Fail("CFS_ReadPNG24: FATAL_ERROR: Tile size is not a power of two.\n");
-    if (png_info->tile_width % PNG_TILE_WIDTH_STEP != 0)
-        PNG_Fail("CFS_ReadPNG24: FATAL_ERROR: Tile width is not a multiple of 4.\n");
+    const char* fault = CFS_TileSizeFault(png_info->tile_width, png_info->tile_height);
+    if (!fault) return;
+    static char message[128];
+    snprintf(message, sizeof message, "CFS_ReadPNG24: FATAL_ERROR: %s\n", fault);
+    PNG_Fail(message);
 }
 
 // S = tile width x tiles across x tile height x tiles down x 3, which must
 // fit, together with the header, in the bytes actually inflated.
 static size_t PNG_PixelBytes(uint32_t inflated) {
-    uint64_t bytes = PNG_BYTES_PER_PIXEL;
+    uint64_t bytes = CFS_RGB_BYTES;
     const bool overflow = __builtin_mul_overflow(bytes, png_info->tile_width, &bytes) ||
                           __builtin_mul_overflow(bytes, png_info->tiles_across, &bytes) ||
                           __builtin_mul_overflow(bytes, png_info->tile_height, &bytes) ||

@@ -12,11 +12,10 @@
 #include <stdexcept>
 
 #include "archive/cfs.h"
+#include "archive/cfs_tiles.h"
 
 // Entry offsets must stay below 2^31 so that a plain fseek reaches them.
 constexpr uint64_t CFS_WRITER_MAX_OFFSET = uint64_t(1) << 31;
-constexpr uint32_t CFS_WRITER_TILE_WIDTH_STEP = 4;
-constexpr size_t CFS_WRITER_RGB = 3;
 
 static void CFS_WRITER_PutU32(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(value >> shift));
@@ -26,16 +25,12 @@ static void CFS_WRITER_SetU32(std::vector<uint8_t>& out, size_t at, uint32_t val
     for (int i = 0; i < 4; i++) out[at + i] = uint8_t(value >> (8 * i));
 }
 
-static bool CFS_WRITER_IsPowerOfTwo(uint32_t n) { return n != 0 && (n & (n - 1)) == 0; }
-
 static void CFS_WRITER_CheckTiling(size_t rgb_size, uint32_t width, uint32_t height,
                                    uint32_t tile_width, uint32_t tile_height) {
-    if (uint64_t(width) * height * CFS_WRITER_RGB != rgb_size)
+    if (uint64_t(width) * height * CFS_RGB_BYTES != rgb_size)
         throw std::invalid_argument("pixel data does not match the picture size");
-    if (!CFS_WRITER_IsPowerOfTwo(tile_width) || !CFS_WRITER_IsPowerOfTwo(tile_height))
-        throw std::invalid_argument("tile sizes must be powers of two");
-    if (tile_width % CFS_WRITER_TILE_WIDTH_STEP != 0)
-        throw std::invalid_argument("tile width must be a multiple of 4");
+    if (const char* fault = CFS_TileSizeFault(tile_width, tile_height))
+        throw std::invalid_argument(fault);
     if (width % tile_width != 0 || height % tile_height != 0)
         throw std::invalid_argument("picture size is not a whole number of tiles");
 }
@@ -44,27 +39,15 @@ std::vector<uint8_t> CFS_WRITER_Picture(const std::vector<uint8_t>& rgb, uint32_
                                         uint32_t height, uint32_t tile_width,
                                         uint32_t tile_height) {
     CFS_WRITER_CheckTiling(rgb.size(), width, height, tile_width, tile_height);
-    const uint32_t across = width / tile_width;
-    const uint32_t down = height / tile_height;
-    const size_t row_bytes = size_t(tile_width) * CFS_WRITER_RGB;
-
+    const CFS_Pict grid{tile_width, tile_height, width / tile_width, height / tile_height, nullptr};
     std::vector<uint8_t> out;
     out.reserve(CFS_PICT_HEADER_SIZE + rgb.size());
-    CFS_WRITER_PutU32(out, across);
-    CFS_WRITER_PutU32(out, down);
+    CFS_WRITER_PutU32(out, grid.tiles_across);
+    CFS_WRITER_PutU32(out, grid.tiles_down);
     CFS_WRITER_PutU32(out, tile_width);
     CFS_WRITER_PutU32(out, tile_height);
-    // Tile rows run from the bottom of the picture up; the rows inside a
-    // tile from its top edge down, as in the picture itself.
-    for (uint32_t row = 0; row < down; row++) {
-        const size_t top = size_t(height) - size_t(row + 1) * tile_height;
-        for (uint32_t col = 0; col < across; col++) {
-            for (uint32_t y = 0; y < tile_height; y++) {
-                const size_t at = ((top + y) * width + size_t(col) * tile_width) * CFS_WRITER_RGB;
-                out.insert(out.end(), rgb.begin() + at, rgb.begin() + at + row_bytes);
-            }
-        }
-    }
+    const std::vector<uint8_t> tiles = CFS_Tile(grid, rgb);
+    out.insert(out.end(), tiles.begin(), tiles.end());
     return out;
 }
 

@@ -1,5 +1,7 @@
 #include "engine/velq_rasta.h"
 
+#include "archive/cfs_tiles.h"
+
 namespace {
 
 constexpr float kDoubleScale = 4.0f;
@@ -22,15 +24,12 @@ void TileQuad(float left, float bottom, float right, float top) {
 void CompileBlit(GLuint list, const CFS_Pict* pict, float scale) {
     const float w = static_cast<float>(pict->tile_width);
     const float h = static_cast<float>(pict->tile_height);
-    const uint32_t tile_bytes = pict->tile_width * pict->tile_height * 3;
-    const uint8_t* p = pict->pixels;
     glNewList(list, GL_COMPILE);
     for (uint32_t r = 0; r < pict->tiles_down; ++r) {
         for (uint32_t c = 0; c < pict->tiles_across; ++c) {
             glTexImage2D(GL_TEXTURE_2D, 0, 3, pict->tile_width, pict->tile_height, 0, GL_RGB,
-                         GL_UNSIGNED_BYTE, p);
+                         GL_UNSIGNED_BYTE, pict->pixels + CFS_TileOffset(*pict, r, c));
             TileQuad(c * w * scale, r * h * scale, (c + 1) * w * scale, (r + 1) * h * scale);
-            p += tile_bytes;
         }
     }
     glEndList();

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "archive/cfs.h"
+#include "archive/cfs_tiles.h"
 
 namespace {
 
@@ -59,14 +60,11 @@ TEST_F(Drive, HoldsEveryEntryWithItsType) {
     }
 }
 
-bool PowerOfTwo(uint32_t n) { return n && !(n & (n - 1)); }
-
 TEST_F(Drive, PicturesAreCutIntoTilesOpenGLTakes) {
     for (const Expected& e : kEntries) {
         if (e.type != CFS_TYPE_PNG24) continue;
         const CFS_Pict* p = CFS_ReadPNG24(e.name);
-        EXPECT_TRUE(PowerOfTwo(p->tile_width) && PowerOfTwo(p->tile_height)) << e.name;
-        EXPECT_EQ(p->tile_width % 4, 0u) << e.name;
+        EXPECT_EQ(CFS_TileSizeFault(p->tile_width, p->tile_height), nullptr) << e.name;
         EXPECT_LE(p->tile_width, 256u) << e.name;
         EXPECT_LE(p->tile_height, 256u) << e.name;
         EXPECT_GT(p->tiles_across * p->tiles_down, 0u) << e.name;
@@ -191,10 +189,7 @@ const Caption kCaptions[] = {
 
 // The picture's pixel at (x, y), y counted up from its bottom row.
 std::array<uint8_t, 3> PixelAt(const CFS_Pict* p, uint32_t x, uint32_t y) {
-    const uint32_t tile = (y / p->tile_height) * p->tiles_across + x / p->tile_width;
-    const uint32_t row_in_tile = p->tile_height - 1 - y % p->tile_height;
-    const uint8_t* px = p->pixels + size_t(tile) * p->tile_width * p->tile_height * 3 +
-                        (size_t(row_in_tile) * p->tile_width + x % p->tile_width) * 3;
+    const uint8_t* px = p->pixels + CFS_PixelOffset(*p, x, p->tile_height * p->tiles_down - 1 - y);
     return {px[0], px[1], px[2]};
 }
 

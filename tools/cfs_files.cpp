@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "archive/cfs_tiles.h"
+
 constexpr size_t CFS_FILES_RGB = 3;
 constexpr size_t CFS_FILES_FLOATS_PER_TRIANGLE = 9;
 
@@ -110,23 +112,7 @@ void CFS_FILES_WriteObj(const std::string& path, const CFS_Mesh& mesh) {
     if (fclose(file) != 0) CFS_FILES_Fail("%s: cannot be written", path.c_str());
 }
 
-// Tile row 0 is the bottom of the picture; a tile's rows run from its top down.
 CFS_FILES_Picture CFS_FILES_Untile(const CFS_Pict& pict) {
-    CFS_FILES_Picture picture;
-    picture.width = pict.tile_width * pict.tiles_across;
-    picture.height = pict.tile_height * pict.tiles_down;
-    picture.rgb.resize(size_t(picture.width) * picture.height * CFS_FILES_RGB);
-    const size_t row_bytes = size_t(pict.tile_width) * CFS_FILES_RGB;
-    const uint8_t* source = pict.pixels;
-    for (uint32_t row = 0; row < pict.tiles_down; row++) {
-        const size_t top = size_t(picture.height) - size_t(row + 1) * pict.tile_height;
-        for (uint32_t col = 0; col < pict.tiles_across; col++) {
-            for (uint32_t y = 0; y < pict.tile_height; y++, source += row_bytes) {
-                const size_t at =
-                    ((top + y) * picture.width + size_t(col) * pict.tile_width) * CFS_FILES_RGB;
-                std::memcpy(&picture.rgb[at], source, row_bytes);
-            }
-        }
-    }
-    return picture;
+    return {pict.tile_width * pict.tiles_across, pict.tile_height * pict.tiles_down,
+            CFS_Untile(pict)};
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "archive/cfs.h"
+#include "archive/cfs_tiles.h"
 #include "tools/glyphs.h"
 
 namespace {
@@ -54,21 +55,8 @@ void SHEET_Save(const Image& img, const std::string& path) {
         SHEET_Fatal("Could not write a PNG file.");
 }
 
-// The picture as shown: tiles put back in place (tile row 0 at the bottom,
-// rows inside a tile from its top edge down).
 Image SHEET_Picture(const CFS_Pict& p) {
-    Image img{int(p.tile_width * p.tiles_across), int(p.tile_height * p.tiles_down), {}};
-    img.rgb.resize(size_t(img.w) * img.h * 3);
-    const uint8_t* src = p.pixels;
-    for (uint32_t r = 0; r < p.tiles_down; ++r)
-        for (uint32_t c = 0; c < p.tiles_across; ++c)
-            for (uint32_t y = 0; y < p.tile_height; ++y) {
-                size_t row = img.h - (r + 1) * p.tile_height + y;
-                uint8_t* dst = &img.rgb[(row * img.w + c * p.tile_width) * 3];
-                std::copy_n(src, p.tile_width * 3, dst);
-                src += p.tile_width * 3;
-            }
-    return img;
+    return {int(p.tile_width * p.tiles_across), int(p.tile_height * p.tiles_down), CFS_Untile(p)};
 }
 
 struct V3 {
