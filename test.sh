@@ -7,3 +7,11 @@ cd "$(dirname "$0")"
 ./setup.sh
 cd build
 ctest --output-on-failure -j "$(nproc)"
+
+# The real program again against every damaged drive, in the
+# AddressSanitizer + UndefinedBehaviorSanitizer build.
+cd ..
+cmake -S . -B build-asan -DAMBER_ASAN=ON >/dev/null
+cmake --build build-asan -j "$(nproc)" --target program_tests amber_grid amber_drive amber_music
+cd build-asan
+ctest --output-on-failure -R ProgramFatal

@@ -85,3 +85,6 @@ void CFS_EndTurn();
 
 // Prints message to standard output and ends the process with status 1.
 [[noreturn]] void CFS_Fatal(const char* message);
+// When set, CFS_Fatal calls it, after the message is out, to end the process
+// its own way; by default the failing thread calls exit(1).
+extern void (*cfs_fatal_exit)();

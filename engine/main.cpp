@@ -9,6 +9,7 @@
 
 #include "archive/cfs.h"
 #include "engine/velq2.h"
+#include "engine/velq_exit.h"
 #include "engine/velq_loader.h"
 #include "scenes/vis.h"
 
@@ -60,6 +61,7 @@ void OpenScreen() {
         exit(1);
     }
     atexit(SDL_Quit);
+    VELQ_ExitInit();
     puts("VELQ_MAIN");
     sdl_video_flags |= SDL_FULLSCREEN | SDL_OPENGL;
     velq_screen = SDL_SetVideoMode(kWidth, kHeight, kDepth, sdl_video_flags);
@@ -84,6 +86,9 @@ bool OpenSound() {
     }
     FSOUND_Stream_SetBufferSize(kStreamBufferMs);
     music = FSOUND_Stream_Open(kSoundtrack, 0, 0, 0);
+    if (!music)
+        printf("FSOUND_Stream_Open: %s: %s; playing without sound.\n", kSoundtrack,
+               FMOD_ErrorString(FSOUND_GetError()));
     return true;
 }
 
@@ -97,16 +102,17 @@ bool QuitRequested() {
     return quit;
 }
 
-[[noreturn]] void Shutdown() {
+}  // namespace
+
+void VELQ_Shutdown(int status) {
+    VELQ_ExitBegin();
     FSOUND_Stream_Stop(music);
     FSOUND_Stream_Close(music);
     FSOUND_Close();
     SDL_RemoveTimer(velq_timer_id);
     SDL_ShowCursor(SDL_ENABLE);
-    exit(0);
+    exit(status);
 }
-
-}  // namespace
 
 const char* FMOD_ErrorString(int code) {
     if (code < 0 || code >= kSoundErrorCount) return "Unknown error";
@@ -128,6 +134,9 @@ int SDL_main(int, char*[]) {
         if (VElQ_Update() == 1) break;
         SDL_GL_SwapBuffers();
         if (QuitRequested()) break;
+        // A signal or another thread's failure asks for the end.
+        const int pending = VELQ_ExitPending();
+        if (pending != VELQ_EXIT_NONE) VELQ_Shutdown(pending);
     }
-    Shutdown();
+    VELQ_Shutdown(0);
 }

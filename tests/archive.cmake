@@ -3,13 +3,14 @@
 # of the readers with clang.
 add_executable(archive_tests ${CMAKE_CURRENT_LIST_DIR}/archive_handler.cpp
                ${CMAKE_CURRENT_LIST_DIR}/archive_readers.cpp ${CMAKE_CURRENT_LIST_DIR}/archive_support.cpp)
-target_link_libraries(archive_tests PRIVATE amber_drive_writer amber_archive GTest::gtest_main)
+target_link_libraries(archive_tests PRIVATE amber_drive_writer amber_archive amber_test_tmpdir
+                      GTest::gtest_main)
 gtest_discover_tests(archive_tests TEST_PREFIX "archive." PROPERTIES LABELS archive)
 
 add_executable(archive_tool_tests ${CMAKE_CURRENT_LIST_DIR}/archive_tool.cpp
                ${CMAKE_CURRENT_LIST_DIR}/archive_support.cpp)
 target_link_libraries(archive_tool_tests PRIVATE amber_drive_writer amber_archive PkgConfig::PNG
-                      GTest::gtest_main)
+                      amber_test_tmpdir GTest::gtest_main)
 target_compile_definitions(archive_tool_tests PRIVATE CFS_TOOL="$<TARGET_FILE:cfs>")
 add_dependencies(archive_tool_tests cfs)
 gtest_discover_tests(archive_tool_tests TEST_PREFIX "archive." PROPERTIES LABELS archive)

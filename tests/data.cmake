@@ -3,7 +3,8 @@
 # camera set-up on the rendering bench.
 add_executable(data_tests
   ${CMAKE_CURRENT_SOURCE_DIR}/data_drive_test.cpp)
-target_link_libraries(data_tests PRIVATE amber_archive GTest::gtest GTest::gtest_main)
+target_link_libraries(data_tests PRIVATE amber_archive amber_test_tmpdir GTest::gtest
+                      GTest::gtest_main)
 target_compile_definitions(data_tests PRIVATE
   AMBER_DRIVE="${PROJECT_BINARY_DIR}/amber_grid.cfs"
   AMBER_MKDRIVE="$<TARGET_FILE:amber_mkdrive>")

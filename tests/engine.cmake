@@ -24,19 +24,25 @@ gtest_discover_tests(toolkit_tests DISCOVERY_MODE PRE_TEST)
 # The real program, run from the build folder beside its data.
 find_library(X11_LIB X11 REQUIRED)
 add_executable(program_tests ${CMAKE_CURRENT_SOURCE_DIR}/program_test.cpp)
-target_link_libraries(program_tests PRIVATE amber_gl_bench ${X11_LIB}
+target_link_libraries(program_tests PRIVATE amber_gl_bench amber_test_tmpdir ${X11_LIB}
                       GTest::gtest GTest::gtest_main)
 target_compile_definitions(program_tests PRIVATE
   AMBER_PROGRAM="$<TARGET_FILE:amber_grid>" AMBER_BUILD_DIR="${PROJECT_BINARY_DIR}")
 add_dependencies(program_tests amber_grid amber_drive amber_music)
-# Timed against the wall clock: they run alone.
-gtest_discover_tests(program_tests DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+# Timed against the wall clock: they run alone. The long ones (the whole
+# tape, every damaged drive run several times, quits at 20 moments of the
+# tape, a broken soundtrack) take minutes each and are labelled slow.
+gtest_discover_tests(program_tests DISCOVERY_MODE PRE_TEST TEST_FILTER "Program.*"
+                     PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+gtest_discover_tests(program_tests DISCOVERY_MODE PRE_TEST
+                     TEST_FILTER "ProgramRun.*:ProgramFatal.*:ProgramQuit.*:ProgramSound.*"
+                     PROPERTIES TIMEOUT 1200 RUN_SERIAL TRUE LABELS slow)
 
 add_executable(scene_tests
   ${CMAKE_CURRENT_SOURCE_DIR}/engine_rasta_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/scenes_loading_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/scenes_test.cpp)
-target_link_libraries(scene_tests PRIVATE amber_gl_bench amber_drive_writer
+target_link_libraries(scene_tests PRIVATE amber_gl_bench amber_drive_writer amber_test_tmpdir
                       GTest::gtest GTest::gtest_main)
 add_dependencies(scene_tests amber_drive)
 gtest_discover_tests(scene_tests DISCOVERY_MODE PRE_TEST)

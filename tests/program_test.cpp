@@ -9,15 +9,20 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 #include <thread>
 
+#include "archive/cfs.h"
 #include "tests/gl_bench.h"
 #include "tests/xvfb.h"
 
@@ -26,9 +31,28 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
+// Sanitizer reports of a program run go to files named with this prefix.
+std::string SanitizerLog() { return testing::TempDir() + "sanitizer"; }
+
+// Appends the report file to each sanitizer's options. Leaks are not looked
+// for: the program releases nothing at exit by design, and what the leak
+// check finds there is SDL's D-Bus buffer and blocks of unloaded libraries.
+void RedirectSanitizerReports() {
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"}) {
+        const char* old = std::getenv(name);
+        const std::string options = old && *old ? std::string(old) + ":" : std::string();
+        setenv(name, (options + "detect_leaks=0:log_path=" + SanitizerLog()).c_str(), 1);
+    }
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 class Program {
 public:
-    explicit Program(const char* audio_driver = "disk") {
+    explicit Program(const char* audio_driver = "disk", const std::string& dir = AMBER_BUILD_DIR) {
         XVFB_Start();
         int fds[2];
         EXPECT_EQ(pipe(fds), 0);
@@ -38,7 +62,8 @@ public:
             close(fds[0]);
             setenv("SDL_AUDIODRIVER", audio_driver, 1);
             setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
-            if (chdir(AMBER_BUILD_DIR) != 0) _exit(126);
+            RedirectSanitizerReports();
+            if (chdir(dir.c_str()) != 0) _exit(126);
             execl(AMBER_PROGRAM, AMBER_PROGRAM, static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -52,6 +77,7 @@ public:
             waitpid(pid_, nullptr, 0);
         }
         close(out_);
+        EXPECT_EQ(ReadFile(SanitizerLog() + "." + std::to_string(pid_)), "");
     }
 
     // Collects output until it contains text; false after the timeout.
@@ -78,6 +104,7 @@ public:
         return status_;
     }
     const std::string& output() const { return output_; }
+    void Signal(int sig) const { kill(pid_, sig); }
 
 private:
     // Reads what is available: the number of bytes, 0 when none came
@@ -350,6 +377,243 @@ TEST(Program, WithoutSoundDeviceReportsTheErrorAndReturnsOne) {
     EXPECT_NE(p.output().find("VELQ_MAIN\nError!\nError initializing output device.\n"),
               std::string::npos)
         << p.output();
+}
+
+// A copy of the build's drive to damage: whole bytes, entries found by name.
+struct Drive {
+    std::vector<uint8_t> bytes;
+
+    Drive() {
+        const std::string all = ReadFile(AMBER_BUILD_DIR "/amber_grid.cfs");
+        bytes.assign(all.begin(), all.end());
+    }
+    size_t Field(const char* name, size_t field) const {
+        uint32_t count;
+        std::memcpy(&count, &bytes[12], 4);
+        for (size_t i = 0; i < count; ++i) {
+            const size_t at = CFS_HEADER_SIZE + i * sizeof(CFS_Entry);
+            if (std::strcmp(reinterpret_cast<const char*>(&bytes[at]), name) == 0)
+                return at + field;
+        }
+        ADD_FAILURE() << "no entry " << name;
+        return 0;
+    }
+    uint32_t Word(size_t at) const {
+        uint32_t w;
+        std::memcpy(&w, &bytes[at], 4);
+        return w;
+    }
+    void Patch(size_t at, uint32_t w) { std::memcpy(&bytes[at], &w, 4); }
+    void Set(const char* name, size_t field, uint32_t w) { Patch(Field(name, field), w); }
+    // Stores a new payload for the entry at the end of the drive.
+    void Replace(const char* name, const std::vector<uint32_t>& words) {
+        uLongf csize = compressBound(words.size() * 4);
+        std::vector<uint8_t> stored(csize);
+        compress(stored.data(), &csize, reinterpret_cast<const Bytef*>(words.data()),
+                 words.size() * 4);
+        Set(name, offsetof(CFS_Entry, offset), uint32_t(bytes.size()));
+        Set(name, offsetof(CFS_Entry, csize), uint32_t(csize));
+        Set(name, offsetof(CFS_Entry, isize), uint32_t(words.size() * 4));
+        bytes.insert(bytes.end(), stored.begin(), stored.begin() + csize);
+    }
+    // A folder holding this drive, or none, beside the build's soundtrack.
+    std::string Folder(const std::string& name, bool with_drive = true) const {
+        const std::string dir = testing::TempDir() + name;
+        std::filesystem::create_directories(dir);
+        std::filesystem::remove(dir + "/amber_grid.mp3");
+        std::filesystem::create_symlink(AMBER_BUILD_DIR "/amber_grid.mp3", dir + "/amber_grid.mp3");
+        if (with_drive)
+            std::ofstream(dir + "/amber_grid.cfs", std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return dir;
+    }
+};
+
+struct DamagedDrive {
+    const char* name;
+    const char* message;
+    void (*damage)(Drive&);
+};
+
+// Every fatal path that drive content can reach, on the main thread at
+// start-up and on the loader thread while the loading entry renders.
+const DamagedDrive kDamagedDrives[] = {
+    {"no_drive", "CFS_Open: FATAL_ERROR: Could not open drive file.\n", nullptr},
+    {"signature", "CFS_Open: FATAL_ERROR: This is NOT handler-compatible drive file.\n",
+     [](Drive& d) { d.bytes[3] = 'X'; }},
+    {"header", "CFS_Open: FATAL_ERROR: Drive header is truncated.\n",
+     [](Drive& d) { d.bytes.resize(9); }},
+    {"directory", "CFS_Open: FATAL_ERROR: Drive directory is truncated.\n",
+     [](Drive& d) { d.Patch(12, 0x10000000); }},
+    {"name", "CFS_Open: FATAL_ERROR: Drive directory holds an unterminated name.\n",
+     [](Drive& d) { std::memset(&d.bytes[d.Field("lans", 0)], 'n', CFS_NAME_SIZE); }},
+    {"bootpic", "CFS_Read: FATAL_ERROR: File not found.\n",
+     [](Drive& d) { d.bytes[d.Field("bootpic", 0)] = 'B'; }},
+    {"missing", "CFS_Read: FATAL_ERROR: File not found.\n",
+     [](Drive& d) { d.bytes[d.Field("tsy", 0)] = 'T'; }},
+    {"version_7_3", "CFS_Read: FATAL_ERROR: File not found.\n",
+     [](Drive& d) {
+         d.Patch(4, 7);
+         d.Patch(8, 3);
+         d.bytes[d.Field("aniooteq", 0)] = 'A';
+     }},
+    {"type", "CFS_Read: FATAL_ERROR: Wrong file type.\n",
+     [](Drive& d) { d.Set("developed", offsetof(CFS_Entry, type), CFS_TYPE_ASE); }},
+    {"offset", "CFS_Read: FATAL_ERROR: Drive access error.\n",
+     [](Drive& d) { d.Set("zelto", offsetof(CFS_Entry, offset), 0xfffffff0u); }},
+    {"checksum", "CFS_Read: Fatal error: decompression failed.\n",
+     [](Drive& d) {
+         const size_t at = d.Field("de", 0);
+         d.bytes[d.Word(at + offsetof(CFS_Entry, offset)) +
+                 d.Word(at + offsetof(CFS_Entry, csize)) - 2] ^= 0xff;
+     }},
+    {"short_isize", "CFS_Read: Fatal error: decompression failed.\n",
+     [](Drive& d) {
+         const size_t at = d.Field("ef", offsetof(CFS_Entry, isize));
+         d.Patch(at, d.Word(at) - 1);
+     }},
+    {"picture", "CFS_ReadPNG24: FATAL_ERROR: Picture payload is truncated.\n",
+     [](Drive& d) {
+         d.Replace("developed", {1, 1, 4});
+     }},
+    {"tile_size", "CFS_ReadPNG24: FATAL_ERROR: Tile size is not a power of two.\n",
+     [](Drive& d) {
+         d.Replace("zelto", {1, 1, 12, 4});
+     }},
+    {"tile_width", "CFS_ReadPNG24: FATAL_ERROR: Tile width is not a multiple of 4.\n",
+     [](Drive& d) {
+         d.Replace("zelto", {1, 1, 2, 8});
+     }},
+    {"mesh_count", "CFS_ReadASE: FATAL_ERROR: Mesh payload is truncated.\n",
+     [](Drive& d) {
+         d.Set("tsy", offsetof(CFS_Entry, isize), 0xffffffffu);
+         d.Replace("wsypa", {0xffffffffu, 3});
+     }},
+};
+
+// Runs of each damaged drive; more with AMBER_FATAL_REPEATS.
+int FatalRepeats() {
+    const char* n = std::getenv("AMBER_FATAL_REPEATS");
+    return n ? std::atoi(n) : 3;
+}
+
+// A fatal failure, on either thread, prints its message as the last line
+// and ends the process with status 1 within a second, leaving no report.
+TEST(ProgramFatal, DamagedDrivesEndWithTheirMessageWithinASecond) {
+    const int repeats = FatalRepeats();
+    for (const DamagedDrive& c : kDamagedDrives) {
+        Drive drive;
+        if (c.damage) c.damage(drive);
+        const std::string dir = drive.Folder(c.name, c.damage != nullptr);
+        for (int run = 0; run < repeats; ++run) {
+            Program p("disk", dir);
+            ASSERT_TRUE(p.WaitFor(c.message, 30s)) << c.name << ": " << p.output();
+            const auto printed = Clock::now();
+            EXPECT_EQ(p.WaitExit(2s), 1) << c.name << ": " << p.output();
+            EXPECT_LT(Clock::now() - printed, 1s) << c.name;
+            // The loader thread may print its trace line after a start-up failure.
+            std::string out = p.output();
+            if (const size_t at = out.rfind("VELQ_LOADER\n"); at != std::string::npos)
+                out.erase(at, 12);
+            EXPECT_TRUE(out.ends_with(c.message)) << c.name << ": " << out;
+        }
+    }
+    std::printf("%zu damaged drives, %d runs each\n", std::size(kDamagedDrives), repeats);
+}
+
+TEST(Program, SigintAndSigtermQuitLikeAWindowClose) {
+    for (int sig : {SIGINT, SIGTERM}) {
+        Program p;
+        ASSERT_TRUE(p.WaitFor("VELQ_LOADER\n", 20s)) << p.output();
+        std::this_thread::sleep_for(1s);
+        const auto sent = Clock::now();
+        p.Signal(sig);
+        EXPECT_EQ(p.WaitExit(2 * kQuitWithin), 0) << sig << ": " << p.output();
+        EXPECT_LT(Clock::now() - sent, kQuitWithin) << sig;
+    }
+}
+
+// Entry boundaries, in seconds from the first scene's start.
+constexpr double kBoundaries[] = {0,     13.34, 26.68,  43.36,  61.36,
+                                  79.36, 94.36, 119.36, 131.04, 161.44};
+constexpr double kFirstScene = 13.0;  // after the loader starts
+constexpr double kTapeEnd = kFirstScene + 171.4;
+
+// Seeded moments, in seconds from the loader's start: 11 over loading, the
+// two boundaries that start the soundtrack and two more, and 5 over the
+// tape, denser early to keep the run near 12 minutes.
+std::vector<double> QuitMoments() {
+    std::mt19937 random(20240611);
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::vector<double> moments;
+    for (int i = 0; i < 11; ++i) moments.push_back(0.2 + unit(random) * (kFirstScene - 0.2));
+    std::vector<double> boundaries = {kBoundaries[0], kBoundaries[1]};
+    for (int i = 0; i < 2; ++i) boundaries.push_back(kBoundaries[2 + random() % 8]);
+    for (double b : boundaries) moments.push_back(kFirstScene + b + (unit(random) - 0.5) * 0.2);
+    for (int i = 0; i < 5; ++i) {
+        const double u = unit(random);
+        moments.push_back(kFirstScene + u * u * (kTapeEnd - 1 - kFirstScene));
+    }
+    return moments;
+}
+
+// Quits by Escape, window close and SIGTERM, in turn, at every moment.
+TEST(ProgramQuit, AtAnyMomentEndsWithStatusZeroWithinASecond) {
+    const std::vector<double> moments = QuitMoments();
+    const auto test_start = Clock::now();
+    for (size_t i = 0; i < moments.size(); ++i) {
+        Program p;
+        ASSERT_TRUE(p.WaitFor("VELQ_LOADER\n", 20s)) << p.output();
+        std::this_thread::sleep_until(
+            Clock::now() +
+            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(moments[i])));
+        const auto quit = Clock::now();
+        if (i % 3 == 0) Xdotool("key Escape");
+        if (i % 3 == 1) CloseWindow(kCaption);
+        if (i % 3 == 2) p.Signal(SIGTERM);
+        const int status = p.WaitExit(2 * kQuitWithin);
+        const double took = Seconds(Clock::now() - quit);
+        std::printf("quit %zu by %s at %.2f s: status %d after %.3f s\n", i,
+                    i % 3 == 0   ? "Escape"
+                    : i % 3 == 1 ? "close"
+                                 : "SIGTERM",
+                    moments[i], status, took);
+        EXPECT_EQ(status, 0) << moments[i] << ": " << p.output();
+        EXPECT_LT(took, Seconds(kQuitWithin)) << moments[i];
+    }
+    std::printf("%zu quits in %.0f s\n", moments.size(), Seconds(Clock::now() - test_start));
+}
+
+// A missing or unreadable soundtrack is reported once and the production
+// plays on without sound; a file cut short plays what it holds.
+TEST(ProgramSound, BrokenSoundtrackPlaysSilently) {
+    const std::string mp3 = ReadFile(AMBER_BUILD_DIR "/amber_grid.mp3");
+    const std::pair<const char*, std::string> cases[] = {{"empty", ""},
+                                                         {"truncated", mp3.substr(0, 300)},
+                                                         {"garbage", std::string(20000, 'x')},
+                                                         {"cut", mp3.substr(0, mp3.size() / 50)},
+                                                         {"missing", ""}};
+    const std::string line = "FSOUND_Stream_Open: amber_grid.mp3: ";
+    for (const auto& [name, bytes] : cases) {
+        const std::string dir = Drive().Folder(std::string("sound_") + name);
+        std::filesystem::remove(dir + "/amber_grid.mp3");
+        if (std::strcmp(name, "missing") != 0)
+            std::ofstream(dir + "/amber_grid.mp3", std::ios::binary) << bytes;
+        Program p("disk", dir);
+        ASSERT_TRUE(p.WaitFor("VELQ_LOADER\n", 20s)) << p.output();
+        std::this_thread::sleep_for(std::chrono::duration<double>(kFirstScene + 2));
+        p.Signal(SIGTERM);
+        EXPECT_EQ(p.WaitExit(2 * kQuitWithin), 0) << name << ": " << p.output();
+        const std::string& out = p.output();
+        const size_t at = out.find(line);
+        if (std::strcmp(name, "cut") == 0) {
+            EXPECT_EQ(at, std::string::npos) << out;
+        } else {
+            EXPECT_NE(at, std::string::npos) << name << ": " << out;
+            EXPECT_EQ(out.find(line, at + 1), std::string::npos) << out;
+        }
+        EXPECT_NE(out.find("CFS_Close: Closing drive ... done.\n"), std::string::npos) << out;
+    }
 }
 
 }  // namespace

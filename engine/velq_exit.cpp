@@ -1,0 +1,95 @@
+// A fatal failure on the main thread shuts down in order and exits with
+// status 1. On any other thread, running the exit handlers there would tear
+// SDL and the GL driver down under a main thread that is still rendering, so
+// the failing thread publishes the failure and parks; the frame loop picks it
+// up within a frame and shuts down in order. Should the main thread not
+// answer in time (blocked in the driver), the failing thread ends the
+// process with _exit(1): no handler runs, and the X server drops the window.
+#include "engine/velq_exit.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "archive/cfs.h"
+#include "engine/main.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The states of velq_exit_state.
+enum : int { kRunning, kQuitAsked, kFatalAsked, kEnding };
+
+// How long a failing thread waits for the main thread to take its failure,
+// and then for the process to end, before it ends the process itself.
+constexpr auto kTakeWait = 500ms;
+constexpr auto kEndWait = 3s;
+constexpr auto kPoll = 1ms;
+
+// Lock-free, so the signal handler may write it.
+std::atomic<int> velq_exit_state{kRunning};
+static_assert(std::atomic<int>::is_always_lock_free);
+std::thread::id velq_main_thread;
+
+// The first SIGINT or SIGTERM asks for the same end as a window close; a
+// second one, while an end is under way, ends the process as by default.
+void VELQ_OnSignal(int sig) {
+    int running = kRunning;
+    if (velq_exit_state.compare_exchange_strong(running, kQuitAsked)) return;
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+// True once the main thread has begun to end the process, false after limit.
+bool VELQ_EndingWithin(std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (velq_exit_state.load(std::memory_order_acquire) != kEnding) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(kPoll);
+    }
+    return true;
+}
+
+// Hands the failure to the main thread and parks until the process ends.
+// A quit asked before the failure keeps its status.
+[[noreturn]] void VELQ_HandOver() {
+    int running = kRunning;
+    velq_exit_state.compare_exchange_strong(running, kFatalAsked, std::memory_order_acq_rel);
+    if (VELQ_EndingWithin(kTakeWait)) std::this_thread::sleep_for(kEndWait);
+    _exit(1);
+}
+
+// The drive's failure hook: its message is already out and flushed.
+void VELQ_OnFatal() {
+    if (std::this_thread::get_id() == velq_main_thread) VELQ_Shutdown(1);
+    VELQ_HandOver();
+}
+
+}  // namespace
+
+void VELQ_ExitInit() {
+    velq_main_thread = std::this_thread::get_id();
+    cfs_fatal_exit = VELQ_OnFatal;
+    struct sigaction action {};
+    action.sa_handler = VELQ_OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int VELQ_ExitPending() {
+    switch (velq_exit_state.load(std::memory_order_acquire)) {
+        case kQuitAsked:
+            return 0;
+        case kFatalAsked:
+            return 1;
+        default:
+            return VELQ_EXIT_NONE;
+    }
+}
+
+void VELQ_ExitBegin() { velq_exit_state.store(kEnding, std::memory_order_release); }

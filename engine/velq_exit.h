@@ -1,0 +1,21 @@
+// Ending the production from any thread. SDL, the video mode and the GL
+// context belong to the main thread, and the process exit handlers tear them
+// down, so only the main thread ends the process in order. A signal, or a
+// fatal error on another thread, is handed to it through one word that the
+// frame loop reads every frame.
+#pragma once
+
+// Nothing has asked the production to end.
+constexpr int VELQ_EXIT_NONE = -1;
+
+// Takes over SIGINT and SIGTERM and the drive's fatal failures. Called on
+// the main thread right after SDL_Init.
+void VELQ_ExitInit();
+
+// The exit status asked for by a signal (0) or by a fatal failure on
+// another thread (1); VELQ_EXIT_NONE when there is none.
+int VELQ_ExitPending();
+
+// Marks that the main thread is ending the process; from here on a failing
+// thread only waits for the end.
+void VELQ_ExitBegin();
