@@ -18,5 +18,5 @@ gtest_discover_tests(archive_tool_tests TEST_PREFIX "archive." PROPERTIES LABELS
 # A short bounded fuzz of the read path (about 30 s); tests/fuzz/run_fuzz.sh
 # runs it for longer.
 add_test(NAME archive.fuzz
-         COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/fuzz/run_fuzz.sh 30 ${PROJECT_BINARY_DIR}/fuzz)
+         COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/fuzz/run_fuzz.sh drive 30 ${PROJECT_BINARY_DIR}/fuzz)
 set_tests_properties(archive.fuzz PROPERTIES LABELS "archive;fuzz" SKIP_RETURN_CODE 77 TIMEOUT 300)

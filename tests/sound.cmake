@@ -10,7 +10,7 @@ target_link_libraries(sound_test PRIVATE amber_sound amber_mp3_decode ${AMBER_LA
 gtest_discover_tests(sound_test DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 120)
 
 # A short bounded fuzz of opening and decoding a soundtrack (about 30 s);
-# tests/fuzz/run_mp3_fuzz.sh runs it for longer.
-add_test(NAME sound.fuzz COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/fuzz/run_mp3_fuzz.sh 30
-         ${PROJECT_BINARY_DIR}/amber_grid.mp3 ${PROJECT_BINARY_DIR}/mp3_fuzz)
+# tests/fuzz/run_fuzz.sh runs it for longer.
+add_test(NAME sound.fuzz COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/fuzz/run_fuzz.sh mp3 30
+         ${PROJECT_BINARY_DIR}/mp3_fuzz ${PROJECT_BINARY_DIR}/amber_grid.mp3)
 set_tests_properties(sound.fuzz PROPERTIES LABELS "sound;fuzz" SKIP_RETURN_CODE 77 TIMEOUT 300)
