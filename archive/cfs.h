@@ -76,13 +76,6 @@ CFS_Mesh* CFS_ReadASE(const char* name);
 // Returns a new array of mesh->numfaces unit normals, one per triangle.
 CFS_Norms* CFS_CalcNormsASE(const CFS_Mesh* mesh);
 
-// The drive and its readers serve one thread at a time, handed from the main
-// thread to the loader thread by the start-up order and a pause. Each call
-// takes its turn on entry and ends it on return, so what one thread left in
-// the module's state is visible to the next.
-void CFS_TakeTurn();
-void CFS_EndTurn();
-
 // Prints message to standard output and ends the process with status 1.
 [[noreturn]] void CFS_Fatal(const char* message);
 // When set, CFS_Fatal calls it, after the message is out, to end the process

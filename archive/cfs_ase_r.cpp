@@ -6,53 +6,24 @@
 #include <cstring>
 
 #include "archive/cfs.h"
+#include "archive/cfs_reader.h"
 
 constexpr size_t ASE_FLOATS_PER_TRIANGLE = CFS_TRIANGLE_SIZE / sizeof(float);
 
 CFS_Mesh* ase_info;
-uint8_t* ase_buffy;
 
-static uint32_t ASE_Word(size_t index) {
-    uint32_t word;
-    std::memcpy(&word, ase_buffy + index * sizeof word, sizeof word);
-    return word;
-}
-
-// Releases this call's blocks before the report, so that nothing leaks where
-// the report does not end the process.
-[[noreturn]] static void ASE_Fail(const char* message) {
-    free(ase_buffy);
-    free(ase_info);
-    CFS_Fatal(message);
-}
-
-// The triangles must fit, after the header, in the bytes actually inflated.
-static size_t ASE_TriangleBytes(uint32_t inflated) {
-    const uint64_t bytes = uint64_t(ase_info->numfaces) * CFS_TRIANGLE_SIZE;
-    if (CFS_MESH_HEADER_SIZE + bytes > inflated)
-        ASE_Fail("CFS_ReadASE: FATAL_ERROR: Mesh payload is truncated.\n");
-    return size_t(bytes);
-}
+static const char kTruncated[] = "CFS_ReadASE: FATAL_ERROR: Mesh payload is truncated.\n";
+static const char kNoMemory[] = "CFS_ReadASE: FATA_ERROR: Memory allocation failed.\n";
 
 CFS_Mesh* CFS_ReadASE(const char* name) {
-    CFS_TakeTurn();
-    uint32_t inflated;
-    ase_buffy = CFS_Read(name, CFS_TYPE_ASE, &inflated);
+    CFS_ReaderOpen(name, CFS_TYPE_ASE, CFS_MESH_HEADER_SIZE, kTruncated);
     ase_info = static_cast<CFS_Mesh*>(malloc(sizeof(CFS_Mesh)));
-    if (!ase_info) ASE_Fail("CFS_ReadASE: FATA_ERROR: Memory allocation failed.\n");
-    if (inflated < CFS_MESH_HEADER_SIZE)
-        ASE_Fail("CFS_ReadASE: FATAL_ERROR: Mesh payload is truncated.\n");
-    ase_info->tris = nullptr;
-    ase_info->numfaces = ASE_Word(0);
-    ase_info->numvertex = ASE_Word(1);
-    const size_t bytes = ASE_TriangleBytes(inflated);
-    ase_info->tris = static_cast<float*>(malloc(std::max<size_t>(bytes, 1)));
-    if (!ase_info->tris) ASE_Fail("CFS_ReadASE: FATA_ERROR: Memory allocation failed.\n");
-    std::memcpy(ase_info->tris, ase_buffy + CFS_MESH_HEADER_SIZE, bytes);
-    free(ase_buffy);
-    CFS_Mesh* record = ase_info;
-    CFS_EndTurn();
-    return record;
+    if (!ase_info) CFS_ReaderFail(nullptr, kNoMemory);
+    ase_info->numfaces = CFS_ReaderWord(0);
+    ase_info->numvertex = CFS_ReaderWord(1);
+    const uint64_t bytes = uint64_t(ase_info->numfaces) * CFS_TRIANGLE_SIZE;
+    ase_info->tris = static_cast<float*>(CFS_ReaderBody(bytes, ase_info, kTruncated, kNoMemory));
+    return ase_info;
 }
 
 // Normal i = (P0 - P1) x (P1 - P2), every step rounded to single precision.

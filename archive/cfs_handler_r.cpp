@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "archive/cfs.h"
+#include "archive/cfs_reader.h"
 
 // Deflate needs at least two bits for a run of 258 bytes, so a stream of n
 // bytes never inflates to more than 1032 * n bytes.
@@ -28,8 +29,8 @@ uint32_t cfs_n;
 uint8_t* cfs_cdata = nullptr;
 uint8_t* cfs_idata = nullptr;
 int cfs_zstat;
-uint64_t cfs_size;      // length of the open drive, the bound of every read
-uint32_t cfs_turn = 0;  // counts finished calls; see CFS_TakeTurn
+static uint64_t cfs_size;      // length of the open drive, the bound of every read
+static uint32_t cfs_turn = 0;  // counts finished calls; see CFS_TakeTurn
 
 static void CFS_CheckSignature() {
     std::memset(cfs_sig, 0, sizeof cfs_sig);
