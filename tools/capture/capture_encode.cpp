@@ -25,7 +25,11 @@ int capture_pipe = -1;
 
 [[noreturn]] void Fail(const std::string& what) {
     std::fprintf(stderr, "\namber_capture: %s\n", what.c_str());
-    if (!capture_video.empty()) std::remove(capture_video.c_str());
+    // Once the output is claimed, no half-made video is left behind.
+    if (!capture_video.empty()) {
+        std::remove(capture_video.c_str());
+        std::remove(capture_out.c_str());
+    }
     std::exit(1);
 }
 
