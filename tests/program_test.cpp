@@ -313,10 +313,10 @@ TEST(ProgramRun, LoadsAtItsPaceAndPlaysTheTapeToItsEnd) {
     Program p;
     ASSERT_TRUE(p.WaitFor("VELQ_LOADER\n", 20s)) << p.output();
     const auto loader_start = Clock::now();
-    std::array<Clock::time_point, 12> entered;
-    std::thread watch([&] { entered = WatchEntries(p.pid()); });
     Display* d = XOpenDisplay(nullptr);
     ASSERT_NE(d, nullptr);
+    std::array<Clock::time_point, 12> entered;
+    std::thread watch([&] { entered = WatchEntries(p.pid()); });
 
     // Watch the screen until the loading frame gives way to the first scene.
     std::array<double, 8> box_time{};
