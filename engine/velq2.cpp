@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <thread>
 
@@ -20,6 +21,7 @@ SDL_TimerID velq_timer_id = nullptr;
 namespace {
 
 constexpr Uint32 kTickMs = 20;
+constexpr uint64_t kTickUs = kTickMs * 1000;
 constexpr float kTickSeconds = 0.02f;
 constexpr float kClampDistance = 1.0f;
 constexpr int kChannels = 8;
@@ -29,8 +31,19 @@ constexpr int kChannels = 8;
 // the clocks the sequencer has just zeroed, so the sequencer waits for it.
 uint32_t velq_tick_busy = 0;
 
+// The end of the first period the tick has not yet counted. Counting whole
+// periods on a monotonic clock, rather than callbacks, keeps channel time
+// with real time when the timer fires late or merges callbacks.
+uint64_t velq_tick_due = 0;
+
+uint64_t SteadyClockUs() {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 std::atomic_ref<uint32_t> Ctrl() { return std::atomic_ref<uint32_t>(velq_ctrl); }
 std::atomic_ref<uint32_t> TickBusy() { return std::atomic_ref<uint32_t>(velq_tick_busy); }
+std::atomic_ref<uint64_t> TickDue() { return std::atomic_ref<uint64_t>(velq_tick_due); }
 
 float Load(float& word) { return std::atomic_ref<float>(word).load(std::memory_order_relaxed); }
 void Store(float& word, float v) {
@@ -111,23 +124,44 @@ int32_t Advance() {
     return 0;
 }
 
+// The number of whole periods that have ended since the last count.
+uint64_t CountPeriods() {
+    const uint64_t now = velq_clock_us();
+    const uint64_t due = TickDue().load(std::memory_order_relaxed);
+    if (now < due) return 0;
+    const uint64_t periods = (now - due) / kTickUs + 1;
+    TickDue().store(due + periods * kTickUs, std::memory_order_relaxed);
+    return periods;
+}
+
+void AdvanceClocks() {
+    for (int k = 0; k < kChannels; ++k) {
+        const float t = Load(velq_ctrls.clock[k].t) + kTickSeconds;
+        Store(velq_ctrls.clock[k].t, t);
+        Store(velq_ctrls.clock[k].tt, t * t);
+    }
+}
+
 }  // namespace
 
+uint64_t (*velq_clock_us)() = SteadyClockUs;
+
+// Periods that end while the advance word is set are dropped, not caught up
+// later: the entry being entered starts its clocks at zero.
 Uint32 VElQ_Tick(Uint32 interval, void*) {
     TickBusy().store(1, std::memory_order_seq_cst);
-    if (Ctrl().load(std::memory_order_seq_cst) == 0) {
-        for (int k = 0; k < kChannels; ++k) {
-            const float t = Load(velq_ctrls.clock[k].t) + kTickSeconds;
-            Store(velq_ctrls.clock[k].t, t);
-            Store(velq_ctrls.clock[k].tt, t * t);
-        }
-    }
+    const uint64_t periods = CountPeriods();
+    if (Ctrl().load(std::memory_order_seq_cst) == 0)
+        for (uint64_t i = 0; i < periods; ++i) AdvanceClocks();
     TickBusy().store(0, std::memory_order_release);
     return interval;
 }
 
+void VELQ_ClockStart() { TickDue().store(velq_clock_us() + kTickUs, std::memory_order_relaxed); }
+
 void VELQ_TimerInit() {
     puts("VELQ_TIMER");
+    VELQ_ClockStart();
     velq_timer_id = SDL_AddTimer(kTickMs, VElQ_Tick, nullptr);
 }
 

@@ -46,8 +46,14 @@ extern int32_t velq_caller;
 extern uint32_t velq_ctrl;
 extern VELQ_Ctrls velq_ctrls;
 extern SDL_TimerID velq_timer_id;
+// The monotonic time, in microseconds, on which the tick counts the 20 ms
+// periods that have passed; a steady clock unless a test or the capture
+// tool drives time itself.
+extern uint64_t (*velq_clock_us)();
 
 void VELQ_TimerInit();
+// The tick counts periods from now on; VELQ_TimerInit calls it.
+void VELQ_ClockStart();
 Uint32 VElQ_Tick(Uint32 interval, void* param);
 void VELQ_CoreInit();
 int32_t VElQ_Update();

@@ -41,27 +41,39 @@ constexpr LoaderStep kSteps[VELQ_LOADER_STEPS] = {
 // The loader is never stopped: when the viewer quits, the process exit
 // unloads SDL while the loader may still be pausing. Its pauses therefore
 // sleep in the C++ runtime, which stays in place until the process ends.
-void Pause(Uint32 ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void Sleep(Uint32 ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 void RunStep(int i) {
     for (VELQ_SceneFn init : kSteps[i].init)
         if (init) init();
     std::atomic_ref<uint32_t>(velq_loader_st[i]).store(1, std::memory_order_release);
-    Pause(kSteps[i].pause_ms);
+    velq_loader_pause(kSteps[i].pause_ms);
 }
 
 }  // namespace
 
+void (*velq_loader_pause)(Uint32 ms) = Sleep;
+
 int VELQ_LoaderThread(void*) {
     if (velq_tape[0].channel[0].vel != 0) return 0;
     puts("VELQ_LOADER");
-    Pause(kFirstPauseMs);
+    velq_loader_pause(kFirstPauseMs);
     for (int i = 0; i < VELQ_LOADER_STEPS; ++i) RunStep(i);
     CFS_Close();
-    // The last write: everything read above is published with it.
+    VELQ_LoaderRelease();
+    return 0;
+}
+
+void VELQ_LoaderRelease() {
+    // The last write: everything read before it is published with it.
     std::atomic_ref<float>(velq_tape[0].channel[0].acc)
         .store(kReleaseAcceleration, std::memory_order_release);
-    return 0;
+}
+
+Uint32 VELQ_LoaderPaceMs() {
+    Uint32 ms = kFirstPauseMs;
+    for (const LoaderStep& step : kSteps) ms += step.pause_ms;
+    return ms;
 }
 
 void VELQ_LoaderInit() {

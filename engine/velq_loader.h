@@ -13,5 +13,14 @@ extern SDL_Thread* velq_loader_th;
 // std::atomic_ref and acquire order.
 extern uint32_t velq_loader_st[VELQ_LOADER_STEPS];
 
+// How the loader waits out its pauses: it sleeps, unless a tool that plays
+// the production in virtual time passes that time instead.
+extern void (*velq_loader_pause)(Uint32 ms);
+
 void VELQ_LoaderInit();
 int VELQ_LoaderThread(void* data);
+// Ends the loading entry: its clock channel gets the acceleration that
+// takes it out of its range.
+void VELQ_LoaderRelease();
+// The sum of the loader's pauses: how long loading takes at the least.
+Uint32 VELQ_LoaderPaceMs();

@@ -24,7 +24,8 @@ gtest_discover_tests(toolkit_tests DISCOVERY_MODE PRE_TEST)
 # The real program, run from the build folder beside its data.
 find_library(X11_LIB X11 REQUIRED)
 add_executable(program_tests ${CMAKE_CURRENT_SOURCE_DIR}/program_test.cpp)
-target_link_libraries(program_tests PRIVATE amber_gl_bench amber_test_tmpdir ${X11_LIB}
+target_link_libraries(program_tests PRIVATE amber_gl_bench amber_test_tmpdir amber_capture_tape
+                      ${X11_LIB}
                       GTest::gtest GTest::gtest_main)
 target_compile_definitions(program_tests PRIVATE
   AMBER_PROGRAM="$<TARGET_FILE:amber_grid>" AMBER_BUILD_DIR="${PROJECT_BINARY_DIR}")

@@ -41,6 +41,11 @@ void NeverCalled() { ADD_FAILURE() << "the blur slot was called"; }
 // Channel-0 time at which each entry ends, from the tape's own table.
 constexpr float kEndTimes[11] = {0, 13.34f, 13.34f, 16.68f, 18, 18, 15, 25, 11.68f, 30.4f, 10};
 constexpr float kTick = 0.02f;
+constexpr uint64_t kPeriodUs = 20000;
+
+// The monotonic time the tick reads, moved by the tests.
+uint64_t fake_us = 0;
+uint64_t FakeClock() { return fake_us; }
 
 class Sequencer : public ::testing::Test {
 protected:
@@ -51,6 +56,10 @@ protected:
             velq_tape[i].prep = RecordPrep;
         }
         velq_tape[0].blur = NeverCalled;
+        saved_clock_ = velq_clock_us;
+        velq_clock_us = FakeClock;
+        fake_us = 0;
+        VELQ_ClockStart();
         velq_caller = 0;
         velq_ctrl = 0;
         velq_ctrls = {};
@@ -59,11 +68,19 @@ protected:
         // Entry 0 as start-up leaves it: its reset values loaded, clocks running.
         for (int k = 0; k < 8; ++k) velq_ctrls.value[k] = velq_tape[0].channel[k].reset;
     }
-    void TearDown() override { std::memcpy(velq_tape, saved_, sizeof saved_); }
+    void TearDown() override {
+        std::memcpy(velq_tape, saved_, sizeof saved_);
+        velq_clock_us = saved_clock_;
+    }
 
+    // A timer callback after the given time has passed.
+    static void Tick(uint64_t us = kPeriodUs) {
+        fake_us += us;
+        EXPECT_EQ(VElQ_Tick(20, nullptr), 20u);
+    }
     // One frame after the given number of clock ticks.
     static int32_t Run(int ticks = 1) {
-        for (int i = 0; i < ticks; ++i) EXPECT_EQ(VElQ_Tick(20, nullptr), 20u);
+        for (int i = 0; i < ticks; ++i) Tick();
         return VElQ_Update();
     }
     // What the loader does once every asset is in.
@@ -74,6 +91,8 @@ protected:
             if (Run() == 1) return true;
         return false;
     }
+
+    uint64_t (*saved_clock_)() = nullptr;
 
 private:
     VELQ_TapeEntry saved_[VELQ_TAPE_LENGTH];
@@ -210,22 +229,35 @@ TEST_F(Sequencer, TapeEndStopsDrawingAndTheClock) {
     EXPECT_EQ(velq_caller, VELQ_LAST_ENTRY + 1);
     EXPECT_NE(velq_ctrl, 0u);
     const VELQ_Ctrls before = velq_ctrls;
-    for (int i = 0; i < 10; ++i) VElQ_Tick(20, nullptr);
+    for (int i = 0; i < 10; ++i) Tick();
     EXPECT_EQ(std::memcmp(&before, &velq_ctrls, sizeof before), 0);
     EXPECT_EQ(VElQ_Update(), 1);  // asking again changes nothing
     EXPECT_TRUE(calls.empty());
 }
 
-TEST_F(Sequencer, TickAdvancesEveryClockUnlessHeld) {
-    VElQ_Tick(20, nullptr);
-    VElQ_Tick(20, nullptr);
+TEST_F(Sequencer, TickFollowsElapsedPeriodsUnlessHeld) {
+    Tick();
+    Tick();
     for (int k = 0; k < 8; ++k) {
         EXPECT_FLOAT_EQ(velq_ctrls.clock[k].t, 0.04f);
         EXPECT_FLOAT_EQ(velq_ctrls.clock[k].tt, 0.04f * 0.04f);
     }
+    // A late callback catches up the whole periods passed, in 0.02 s steps;
+    // an early one adds nothing, and the part period is kept for later.
+    Tick(kPeriodUs / 2);
+    EXPECT_EQ(velq_ctrls.clock[3].t, 0.04f);
+    Tick(3 * kPeriodUs);
+    Tick(kPeriodUs / 2);
+    float t = 0;
+    for (int i = 0; i < 6; ++i) t += kTick;
+    EXPECT_EQ(velq_ctrls.clock[3].t, t);
+    EXPECT_EQ(velq_ctrls.clock[3].tt, t * t);
+    // Periods that pass while the advance word is set are dropped for good.
     velq_ctrl = 1;
-    VElQ_Tick(20, nullptr);
-    EXPECT_FLOAT_EQ(velq_ctrls.clock[5].t, 0.04f);
+    Tick(2 * kPeriodUs);
+    velq_ctrl = 0;
+    Tick();
+    EXPECT_EQ(velq_ctrls.clock[5].t, t + kTick);
 }
 
 TEST_F(Sequencer, ZeroRateChannelSitsOnItsMax) {
@@ -241,6 +273,7 @@ TEST_F(Sequencer, RunsBesideTheRealTimerAndLoader) {
     ASSERT_EQ(SDL_Init(SDL_INIT_TIMER), 0);
     // As if loading had already taken its 13 s.
     velq_ctrls.clock[0] = {13, 169};
+    velq_clock_us = saved_clock_;
     VELQ_TimerInit();
     std::thread loader([] {
         SDL_Delay(100);
