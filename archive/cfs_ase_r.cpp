@@ -8,7 +8,7 @@
 #include "archive/cfs.h"
 #include "archive/cfs_reader.h"
 
-constexpr size_t ASE_FLOATS_PER_TRIANGLE = CFS_TRIANGLE_SIZE / sizeof(float);
+constexpr size_t kFloatsPerTriangle = CFS_TRIANGLE_SIZE / sizeof(float);
 
 CFS_Mesh* ase_info;
 
@@ -29,7 +29,7 @@ CFS_Mesh* CFS_ReadASE(const char* name) {
 // Normal i = (P0 - P1) x (P1 - P2), every step rounded to single precision.
 static void ASE_CrossProducts(const float* tris, uint32_t faces, CFS_Norms* norms) {
     for (uint32_t i = 0; i < faces; i++) {
-        const float* p = tris + size_t(i) * ASE_FLOATS_PER_TRIANGLE;
+        const float* p = tris + size_t(i) * kFloatsPerTriangle;
         const float ax = p[0] - p[3], ay = p[1] - p[4], az = p[2] - p[5];
         const float bx = p[3] - p[6], by = p[4] - p[7], bz = p[5] - p[8];
         norms[i].x = ay * bz - az * by;

@@ -15,13 +15,13 @@
 
 // Deflate needs at least two bits for a run of 258 bytes, so a stream of n
 // bytes never inflates to more than 1032 * n bytes.
-constexpr uint64_t CFS_MAX_INFLATE_RATIO = 1032;
-constexpr size_t CFS_SIGNATURE_SIZE = 4;
+constexpr uint64_t kMaxInflateRatio = 1032;
+constexpr size_t kSignatureSize = 4;
 
 const char cfs_signature[] = "CFSD";
 const int32_t cfs_version[2] = {1, 1};
 FILE* cfs_drv = nullptr;
-char cfs_sig[CFS_SIGNATURE_SIZE + 1];
+char cfs_sig[kSignatureSize + 1];
 int32_t cfs_ver[2];
 uint32_t cfs_nfiles = 0;
 CFS_Entry* cfs_directory = nullptr;
@@ -34,8 +34,8 @@ static uint32_t cfs_turn = 0;  // counts finished calls; see CFS_TakeTurn
 
 static void CFS_CheckSignature() {
     std::memset(cfs_sig, 0, sizeof cfs_sig);
-    const size_t got = fread(cfs_sig, 1, CFS_SIGNATURE_SIZE, cfs_drv);
-    if (got != CFS_SIGNATURE_SIZE || std::strcmp(cfs_sig, cfs_signature) != 0)
+    const size_t got = fread(cfs_sig, 1, kSignatureSize, cfs_drv);
+    if (got != kSignatureSize || std::strcmp(cfs_sig, cfs_signature) != 0)
         CFS_Fatal("CFS_Open: FATAL_ERROR: This is NOT handler-compatible drive file.\n");
 }
 
@@ -119,7 +119,7 @@ static void CFS_LoadStored(const CFS_Entry* entry) {
 // stream can yield when isize claims more. The entry's isize then holds the
 // length actually inflated.
 static void CFS_Inflate(CFS_Entry* entry) {
-    uLongf length = std::min<uint64_t>(entry->isize, CFS_MAX_INFLATE_RATIO * entry->csize);
+    uLongf length = std::min<uint64_t>(entry->isize, kMaxInflateRatio * entry->csize);
     cfs_idata = static_cast<uint8_t*>(malloc(std::max<size_t>(length, 1)));
     if (!cfs_idata) {
         free(cfs_cdata);

@@ -15,7 +15,7 @@
 #include "archive/cfs_tiles.h"
 
 // Entry offsets must stay below 2^31 so that a plain fseek reaches them.
-constexpr uint64_t CFS_WRITER_MAX_OFFSET = uint64_t(1) << 31;
+constexpr uint64_t kMaxOffset = uint64_t(1) << 31;
 
 static void CFS_WRITER_PutU32(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(value >> shift));
@@ -108,7 +108,7 @@ std::vector<uint8_t> CFS_WRITER_Drive(const std::vector<CFS_WriterEntry>& entrie
         if (!names.insert(entries[i].name).second)
             throw std::invalid_argument("entry name '" + entries[i].name + "' occurs twice");
         const std::vector<uint8_t> stream = CFS_WRITER_Compress(entries[i].payload);
-        if (out.size() + stream.size() > CFS_WRITER_MAX_OFFSET)
+        if (out.size() + stream.size() > kMaxOffset)
             throw std::length_error("drive would exceed 2 GiB");
         const size_t at = directory + i * sizeof(CFS_Entry);
         std::memcpy(&out[at], entries[i].name.data(), entries[i].name.size());

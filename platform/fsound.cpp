@@ -18,30 +18,16 @@
 #include <cstdlib>
 #include <cstring>
 
-// Error codes reported through FSOUND_GetError.
-enum {
-    FSOUND_ERR_INIT = 1,           // command not allowed while the device is open
-    FSOUND_ERR_UNINITIALIZED = 2,  // the device is not open
-    FSOUND_ERR_INIT_DEVICE = 3,    // no usable audio device
-    FSOUND_ERR_PLAY = 5,           // the decoder thread could not start
-    FSOUND_ERR_FILE_NOTFOUND = 9,
-    FSOUND_ERR_FILE_FORMAT = 10,  // no MPEG audio in the file
-    FSOUND_ERR_FILE_BAD = 11,     // the file cannot be read
-    FSOUND_ERR_MEMORY = 12,
-    FSOUND_ERR_INVALID_PARAM = 14,
-    FSOUND_ERR_CHANNEL_ALLOC = 16  // another stream holds the output
-};
-
-static const int FSOUND_OUT_CHANNELS = 2;  // stereo output
-static const int FSOUND_FRAME_BYTES = FSOUND_OUT_CHANNELS * (int)sizeof(Sint16);
-static const Uint16 FSOUND_DEVICE_FRAMES = 1024;  // frames per audio callback
-static const int FSOUND_MIN_BUFFER_MS = 50;       // a few callbacks' worth
-static const int FSOUND_MAX_BUFFER_MS = 10000;
-static const int FSOUND_DEFAULT_BUFFER_MS = 500;
+constexpr int kOutChannels = 2;  // stereo output
+constexpr int kFrameBytes = kOutChannels * int(sizeof(Sint16));
+constexpr Uint16 kDeviceFrames = 1024;  // frames per audio callback
+constexpr int kMinBufferMs = 50;        // a few callbacks' worth
+constexpr int kMaxBufferMs = 10000;
+constexpr int kDefaultBufferMs = 500;
 // How long the decoder sleeps between refills: far shorter than any ring.
-static const Uint32 FSOUND_REFILL_MS = 5;
+constexpr Uint32 kRefillMs = 5;
 // How long the caller waits between checks that the audio thread let go.
-static const Uint32 FSOUND_DETACH_POLL_MS = 1;
+constexpr Uint32 kDetachPollMs = 1;
 
 struct FSOUND_STREAM {
     mpg123_handle* decoder;
@@ -58,7 +44,7 @@ static int fsound_error;
 static bool fsound_ready;
 static int fsound_mixrate;
 static int fsound_channels;
-static int fsound_buffer_ms = FSOUND_DEFAULT_BUFFER_MS;
+static int fsound_buffer_ms = kDefaultBufferMs;
 
 // The stream the audio thread plays, and two counters of audio callbacks,
 // bumped on entry and on exit, so the caller can tell when the audio thread
@@ -76,13 +62,13 @@ static signed char FSOUND_Fail(int code) {
 static int FSOUND_CopyOut(FSOUND_STREAM* s, Sint16* out, int n) {
     Uint64 r = s->read.load(std::memory_order_relaxed);
     Uint64 avail = s->written.load(std::memory_order_acquire) - r;
-    Uint64 count = avail < (Uint64)n ? avail : (Uint64)n;
+    Uint64 count = avail < Uint64(n) ? avail : Uint64(n);
     Uint64 pos = r % s->frames;
     Uint64 first = count < s->frames - pos ? count : s->frames - pos;
-    memcpy(out, s->ring + pos * FSOUND_OUT_CHANNELS, first * FSOUND_FRAME_BYTES);
-    memcpy(out + first * FSOUND_OUT_CHANNELS, s->ring, (count - first) * FSOUND_FRAME_BYTES);
+    memcpy(out, s->ring + pos * kOutChannels, first * kFrameBytes);
+    memcpy(out + first * kOutChannels, s->ring, (count - first) * kFrameBytes);
     s->read.store(r + count, std::memory_order_release);
-    return (int)count;
+    return int(count);
 }
 
 // SDL audio callback: copies what the decoder has ready and fills the rest
@@ -90,9 +76,9 @@ static int FSOUND_CopyOut(FSOUND_STREAM* s, Sint16* out, int n) {
 static void FSOUND_Mix(void*, Uint8* out, int len) {
     fsound_mix_entered.fetch_add(1, std::memory_order_seq_cst);
     FSOUND_STREAM* s = fsound_playing.load(std::memory_order_seq_cst);
-    int frames = len / FSOUND_FRAME_BYTES;
-    int done = s ? FSOUND_CopyOut(s, (Sint16*)out, frames) : 0;
-    memset(out + done * FSOUND_FRAME_BYTES, 0, len - done * FSOUND_FRAME_BYTES);
+    int frames = len / kFrameBytes;
+    int done = s ? FSOUND_CopyOut(s, reinterpret_cast<Sint16*>(out), frames) : 0;
+    memset(out + done * kFrameBytes, 0, len - done * kFrameBytes);
     fsound_mix_left.fetch_add(1, std::memory_order_release);
 }
 
@@ -103,8 +89,7 @@ static void FSOUND_Mix(void*, Uint8* out, int len) {
 static void FSOUND_Detach() {
     fsound_playing.store(nullptr, std::memory_order_seq_cst);
     Uint64 entered = fsound_mix_entered.load(std::memory_order_seq_cst);
-    while (fsound_mix_left.load(std::memory_order_acquire) < entered)
-        SDL_Delay(FSOUND_DETACH_POLL_MS);
+    while (fsound_mix_left.load(std::memory_order_acquire) < entered) SDL_Delay(kDetachPollMs);
 }
 
 // Decodes into the free part of the ring. Returns false once the file has
@@ -116,17 +101,15 @@ static bool FSOUND_Refill(FSOUND_STREAM* s) {
     Uint64 pos = w % s->frames;
     Uint64 room = space < s->frames - pos ? space : s->frames - pos;
     size_t bytes = 0;
-    int rc = mpg123_read(s->decoder, s->ring + pos * FSOUND_OUT_CHANNELS, room * FSOUND_FRAME_BYTES,
-                         &bytes);
-    s->written.store(w + bytes / FSOUND_FRAME_BYTES, std::memory_order_release);
+    int rc = mpg123_read(s->decoder, s->ring + pos * kOutChannels, room * kFrameBytes, &bytes);
+    s->written.store(w + bytes / kFrameBytes, std::memory_order_release);
     // A change of format inside the file is converted like the first one.
     return rc == MPG123_OK || rc == MPG123_NEW_FORMAT;
 }
 
 static int FSOUND_DecodeThread(void* data) {
-    FSOUND_STREAM* s = (FSOUND_STREAM*)data;
-    while (!s->quit.load(std::memory_order_acquire) && FSOUND_Refill(s))
-        SDL_Delay(FSOUND_REFILL_MS);
+    FSOUND_STREAM* s = static_cast<FSOUND_STREAM*>(data);
+    while (!s->quit.load(std::memory_order_acquire) && FSOUND_Refill(s)) SDL_Delay(kRefillMs);
     return 0;
 }
 
@@ -135,8 +118,8 @@ static int FSOUND_DecodeThread(void* data) {
 static void FSOUND_Halt(FSOUND_STREAM* s) {
     FSOUND_Detach();
     s->quit.store(true, std::memory_order_release);
-    SDL_WaitThread(s->thread, NULL);
-    s->thread = NULL;
+    SDL_WaitThread(s->thread, nullptr);
+    s->thread = nullptr;
     mpg123_seek(s->decoder, 0, SEEK_SET);
     s->written.store(0, std::memory_order_relaxed);
     s->read.store(0, std::memory_order_relaxed);
@@ -155,11 +138,11 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int) {
     memset(&want, 0, sizeof want);
     want.freq = mixrate;
     want.format = AUDIO_S16SYS;
-    want.channels = FSOUND_OUT_CHANNELS;
-    want.samples = FSOUND_DEVICE_FRAMES;
+    want.channels = kOutChannels;
+    want.samples = kDeviceFrames;
     want.callback = FSOUND_Mix;
     // With no "obtained" format asked for, SDL converts to the device's own format.
-    if (SDL_OpenAudio(&want, NULL) != 0) {
+    if (SDL_OpenAudio(&want, nullptr) != 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return FSOUND_Fail(FSOUND_ERR_INIT_DEVICE);
     }
@@ -182,8 +165,7 @@ void FSOUND_Close() {
 }
 
 signed char FSOUND_Stream_SetBufferSize(int ms) {
-    if (ms < FSOUND_MIN_BUFFER_MS || ms > FSOUND_MAX_BUFFER_MS)
-        return FSOUND_Fail(FSOUND_ERR_INVALID_PARAM);
+    if (ms < kMinBufferMs || ms > kMaxBufferMs) return FSOUND_Fail(FSOUND_ERR_INVALID_PARAM);
     fsound_buffer_ms = ms;
     return 1;
 }
@@ -191,10 +173,10 @@ signed char FSOUND_Stream_SetBufferSize(int ms) {
 // Opens name with a decoder that delivers the mix rate in stereo 16-bit,
 // converting whatever the file holds. Null with the error code set on failure.
 static mpg123_handle* FSOUND_OpenDecoder(const char* name) {
-    mpg123_handle* mh = mpg123_new(NULL, NULL);
+    mpg123_handle* mh = mpg123_new(nullptr, nullptr);
     if (!mh) {
         fsound_error = FSOUND_ERR_MEMORY;
-        return NULL;
+        return nullptr;
     }
     mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
     mpg123_format_none(mh);
@@ -210,7 +192,7 @@ static mpg123_handle* FSOUND_OpenDecoder(const char* name) {
         return mh;
     }
     mpg123_delete(mh);
-    return NULL;
+    return nullptr;
 }
 
 // Checks that name opens and its first byte reads (a directory opens but
@@ -231,22 +213,22 @@ static bool FSOUND_FileReadable(const char* name) {
 FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int, int offset, int length) {
     if (!fsound_ready) {
         fsound_error = FSOUND_ERR_UNINITIALIZED;
-        return NULL;
+        return nullptr;
     }
     // Only whole files are streamed.
     if (!name || offset != 0 || length != 0) {
         fsound_error = FSOUND_ERR_INVALID_PARAM;
-        return NULL;
+        return nullptr;
     }
-    if (!FSOUND_FileReadable(name)) return NULL;
+    if (!FSOUND_FileReadable(name)) return nullptr;
     mpg123_handle* mh = FSOUND_OpenDecoder(name);
-    if (!mh) return NULL;
-    Uint64 frames = (Uint64)fsound_buffer_ms * fsound_mixrate / 1000;
-    Sint16* ring = (Sint16*)malloc(frames * FSOUND_FRAME_BYTES);
+    if (!mh) return nullptr;
+    Uint64 frames = Uint64(fsound_buffer_ms) * fsound_mixrate / 1000;
+    Sint16* ring = static_cast<Sint16*>(malloc(frames * kFrameBytes));
     if (!ring) {
         mpg123_delete(mh);
         fsound_error = FSOUND_ERR_MEMORY;
-        return NULL;
+        return nullptr;
     }
     FSOUND_STREAM* s = new FSOUND_STREAM;
     s->decoder = mh;
@@ -255,7 +237,7 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int, int offset, in
     s->written.store(0, std::memory_order_relaxed);
     s->read.store(0, std::memory_order_relaxed);
     s->quit.store(false, std::memory_order_relaxed);
-    s->thread = NULL;
+    s->thread = nullptr;
     s->channel = -1;
     return s;
 }

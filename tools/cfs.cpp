@@ -19,11 +19,11 @@
 #include "archive/cfs_writer.h"
 #include "tools/cfs_files.h"
 
-constexpr int CFS_TOOL_USAGE_STATUS = 2;
+constexpr int kUsageStatus = 2;
 // The largest tile edge pack chooses; every OpenGL 1.x driver takes it.
-constexpr uint32_t CFS_TOOL_MAX_TILE = 256;
+constexpr uint32_t kMaxTile = 256;
 
-static const char CFS_TOOL_USAGE[] =
+static const char kUsage[] =
     "usage: cfs list DRIVE              show each entry: type, sizes, contents\n"
     "       cfs verify DRIVE            read every entry as the program does;\n"
     "                                   exit status 0 only when all are sound\n"
@@ -148,7 +148,7 @@ static int CFS_TOOL_Extract(const char* drive, const char* name, const char* out
 
 // The largest power of two up to the tile limit that divides size.
 static uint32_t CFS_TOOL_TileEdge(uint32_t size) {
-    uint32_t edge = CFS_TOOL_MAX_TILE;
+    uint32_t edge = kMaxTile;
     while (size % edge != 0) edge /= 2;
     return edge;
 }
@@ -205,6 +205,6 @@ int main(int argc, char** argv) {
     if (command == "verify" && argc == 3) return CFS_TOOL_Verify(argv[2]);
     if (command == "extract" && argc == 5) return CFS_TOOL_Extract(argv[2], argv[3], argv[4]);
     if (command == "pack" && argc == 4) return CFS_TOOL_Pack(argv[2], argv[3]);
-    fputs(CFS_TOOL_USAGE, stderr);
-    return CFS_TOOL_USAGE_STATUS;
+    fputs(kUsage, stderr);
+    return kUsageStatus;
 }

@@ -13,8 +13,8 @@
 
 #include "archive/cfs_tiles.h"
 
-constexpr size_t CFS_FILES_RGB = 3;
-constexpr size_t CFS_FILES_FLOATS_PER_TRIANGLE = 9;
+constexpr size_t kRgb = 3;
+constexpr size_t kFloatsPerTriangle = 9;
 
 void CFS_FILES_Fail(const char* format, ...) {
     va_list args;
@@ -105,7 +105,7 @@ void CFS_FILES_WriteObj(const std::string& path, const CFS_Mesh& mesh) {
     FILE* file = fopen(path.c_str(), "w");
     if (!file) CFS_FILES_Fail("%s: cannot be written", path.c_str());
     // Nine significant digits give every float back exactly.
-    for (size_t i = 0; i < size_t(mesh.numfaces) * CFS_FILES_FLOATS_PER_TRIANGLE; i += 3)
+    for (size_t i = 0; i < size_t(mesh.numfaces) * kFloatsPerTriangle; i += 3)
         fprintf(file, "v %.9g %.9g %.9g\n", mesh.tris[i], mesh.tris[i + 1], mesh.tris[i + 2]);
     for (size_t i = 0; i < mesh.numfaces; i++)
         fprintf(file, "f %zu %zu %zu\n", 3 * i + 1, 3 * i + 2, 3 * i + 3);

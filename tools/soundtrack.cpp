@@ -12,9 +12,9 @@
 #include "tools/synth.h"
 #include "tools/synth_score.h"
 
-constexpr int SNDT_KBPS = 192;
-constexpr int SNDT_QUALITY = 5;      // LAME's balance of speed and care
-constexpr size_t SNDT_CHUNK = 8192;  // frames handed to the encoder at a time
+constexpr int kKbps = 192;
+constexpr int kQuality = 5;      // LAME's balance of speed and care
+constexpr size_t kChunk = 8192;  // frames handed to the encoder at a time
 
 static void SNDT_Fail(const char* message) {
     printf("%s", message);
@@ -29,8 +29,8 @@ static lame_t SNDT_OpenEncoder() {
     lame_set_num_channels(lame, 2);
     lame_set_mode(lame, JOINT_STEREO);
     lame_set_VBR(lame, vbr_off);
-    lame_set_brate(lame, SNDT_KBPS);
-    lame_set_quality(lame, SNDT_QUALITY);
+    lame_set_brate(lame, kKbps);
+    lame_set_quality(lame, kQuality);
     if (lame_init_params(lame) < 0)
         SNDT_Fail("SNDT_OpenEncoder: FATAL_ERROR: Encoder settings refused.\n");
     return lame;
@@ -39,10 +39,10 @@ static lame_t SNDT_OpenEncoder() {
 static std::vector<unsigned char> SNDT_Encode(const std::vector<int16_t>& pcm) {
     lame_t lame = SNDT_OpenEncoder();
     std::vector<unsigned char> mp3;
-    std::vector<unsigned char> out(SNDT_CHUNK * 5 / 4 + 7200);  // LAME's worst case
+    std::vector<unsigned char> out(kChunk * 5 / 4 + 7200);  // LAME's worst case
     size_t frames = pcm.size() / 2;
-    for (size_t f = 0; f < frames; f += SNDT_CHUNK) {
-        int n = (int)std::min(SNDT_CHUNK, frames - f);
+    for (size_t f = 0; f < frames; f += kChunk) {
+        int n = (int)std::min(kChunk, frames - f);
         int got = lame_encode_buffer_interleaved(lame, const_cast<short*>(pcm.data() + 2 * f), n,
                                                  out.data(), (int)out.size());
         if (got < 0) SNDT_Fail("SNDT_Encode: FATAL_ERROR: Encoding failed.\n");

@@ -13,35 +13,35 @@ std::vector<float> syn_right;
 std::vector<float> syn_reverb;
 std::vector<float> syn_delay;
 
-constexpr double SYN_PI = 3.14159265358979323846;
-constexpr int SYN_SINE_SIZE = 4096;
-constexpr int SYN_RETUNE = 32;      // samples between filter retunes
-constexpr double SYN_TAIL = 0.004;  // seconds of fade that close a voice
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kSineSize = 4096;
+constexpr int kRetune = 32;      // samples between filter retunes
+constexpr double kTail = 0.004;  // seconds of fade that close a voice
 
 // Echo: repeats feed back darkened; a little of them goes on to the reverb.
-constexpr float SYN_ECHO_FEEDBACK = 0.42f;
-constexpr float SYN_ECHO_DAMP = 0.35f;
-constexpr float SYN_ECHO_WET = 0.55f;
-constexpr float SYN_ECHO_TO_REVERB = 0.15f;
+constexpr float kEchoFeedback = 0.42f;
+constexpr float kEchoDamp = 0.35f;
+constexpr float kEchoWet = 0.55f;
+constexpr float kEchoToReverb = 0.15f;
 
 // Reverb: eight combs and four all-passes a side, the right side's lines a
 // little longer so that the two sides decorrelate.
-constexpr int SYN_COMBS = 8;
-constexpr int SYN_ALLPASSES = 4;
-constexpr int SYN_COMB_LENGTH[SYN_COMBS] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
-constexpr int SYN_ALLPASS_LENGTH[SYN_ALLPASSES] = {556, 441, 341, 225};
-constexpr int SYN_STEREO_SPREAD = 23;
-constexpr float SYN_ROOM = 0.86f;
-constexpr float SYN_DAMP = 0.25f;
-constexpr float SYN_REVERB_INPUT = 0.03f;
+constexpr int kCombs = 8;
+constexpr int kAllpasses = 4;
+constexpr int SYN_COMB_LENGTH[kCombs] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
+constexpr int SYN_ALLPASS_LENGTH[kAllpasses] = {556, 441, 341, 225};
+constexpr int kStereoSpread = 23;
+constexpr float kRoom = 0.86f;
+constexpr float kDamp = 0.25f;
+constexpr float kReverbInput = 0.03f;
 
 // Master limiter: the mix is driven this far over the ceiling (2 = 6 dB),
 // so only the loudest hits are pulled down.
-constexpr float SYN_LIMIT_DRIVE = 2.0f;
-constexpr float SYN_LIMIT_ATTACK = 0.002f;  // seconds
-constexpr float SYN_LIMIT_RELEASE = 0.08f;
+constexpr float kLimitDrive = 2.0f;
+constexpr float kLimitAttack = 0.002f;  // seconds
+constexpr float kLimitRelease = 0.08f;
 
-static float syn_sine[SYN_SINE_SIZE + 1];
+static float syn_sine[kSineSize + 1];
 static uint32_t syn_rng = 1;
 
 // A voice's level envelope: attack and decay in seconds, sustain level,
@@ -73,8 +73,7 @@ void SYN_Open(double seconds) {
     syn_right.assign(n, 0.0f);
     syn_reverb.assign(n, 0.0f);
     syn_delay.assign(n, 0.0f);
-    for (int i = 0; i <= SYN_SINE_SIZE; i++)
-        syn_sine[i] = (float)std::sin(2.0 * SYN_PI * i / SYN_SINE_SIZE);
+    for (int i = 0; i <= kSineSize; i++) syn_sine[i] = (float)std::sin(2.0 * kPi * i / kSineSize);
 }
 
 void SYN_Seed(uint32_t seed) {
@@ -94,7 +93,7 @@ double SYN_Hz(double midi) { return 440.0 * std::pow(2.0, (midi - 69.0) / 12.0);
 
 // Sine of a phase given in cycles, from the table.
 static float SYN_Sin(double phase) {
-    double x = (phase - std::floor(phase)) * SYN_SINE_SIZE;
+    double x = (phase - std::floor(phase)) * kSineSize;
     int i = (int)x;
     float f = (float)(x - i);
     return syn_sine[i] + f * (syn_sine[i + 1] - syn_sine[i]);
@@ -122,7 +121,7 @@ static float SYN_Saw(double& phase, double dt) {
 
 static void SYN_SvfTune(SYN_Svf& f, double hz, double q) {
     hz = std::clamp(hz, 20.0, 0.45 * SYN_RATE);
-    double g = std::tan(SYN_PI * hz / SYN_RATE);
+    double g = std::tan(kPi * hz / SYN_RATE);
     f.k = (float)(1.0 / q);
     f.a1 = (float)(1.0 / (1.0 + g * (g + f.k)));
     f.a2 = (float)(g * f.a1);
@@ -156,7 +155,7 @@ static float SYN_EnvAt(const SYN_Env& e, double t, double gate) {
 // Short linear fade over a fixed-length voice's last samples, so that
 // cutting it off never clicks.
 static float SYN_Tail(size_t k, size_t count) {
-    double left = (double)(count - k) / (SYN_TAIL * SYN_RATE);
+    double left = (double)(count - k) / (kTail * SYN_RATE);
     return left < 1.0 ? (float)left : 1.0f;
 }
 
@@ -171,7 +170,7 @@ static SYN_Span SYN_Place(double t, double length) {
 
 // Equal-power pan plus send levels.
 static SYN_Mix SYN_Pan(float pan, float reverb, float delay) {
-    double a = (pan + 1.0) * SYN_PI / 4.0;
+    double a = (pan + 1.0) * kPi / 4.0;
     return {(float)std::cos(a), (float)std::sin(a), reverb, delay};
 }
 
@@ -258,7 +257,7 @@ void SYN_Riser(double t0, double t1, float gain) {
     SYN_Svf bl{}, br{};
     for (size_t k = 0; k < sp.count; k++) {
         double u = (double)k / (double)sp.count;
-        if (k % SYN_RETUNE == 0) {
+        if (k % kRetune == 0) {
             SYN_SvfTune(bl, 250.0 * std::pow(2.0, 5.0 * u), 2.0);
             SYN_SvfTune(br, 260.0 * std::pow(2.0, 5.0 * u), 2.0);
         }
@@ -278,7 +277,7 @@ void SYN_Bass(double t, double gate, int midi, float gain) {
     double dt = SYN_Hz(midi) / SYN_RATE, saw = 0.0, sub = 0.0;
     for (size_t k = 0; k < sp.count; k++) {
         double x = (double)k / SYN_RATE;
-        if (k % SYN_RETUNE == 0) SYN_SvfTune(lp, 180.0 + 1400.0 * std::exp(-x / 0.09), 1.1);
+        if (k % kRetune == 0) SYN_SvfTune(lp, 180.0 + 1400.0 * std::exp(-x / 0.09), 1.1);
         SYN_SvfRun(lp, SYN_Saw(saw, dt) + 0.6f * SYN_Sin(sub));
         sub += dt;
         SYN_Put(sp.first + k, gain * lp.low * SYN_EnvAt(env, x, gate), m);
@@ -297,8 +296,8 @@ void SYN_Pad(double t, double gate, int midi, float gain, float bright) {
     double pr = (SYN_Rand() & 0xffff) / 65536.0;
     for (size_t k = 0; k < sp.count; k++) {
         double x = (double)k / SYN_RATE;
-        if (k % SYN_RETUNE == 0) {
-            double breath = 1.0 + 0.15 * std::sin(2.0 * SYN_PI * 0.25 * x);
+        if (k % kRetune == 0) {
+            double breath = 1.0 + 0.15 * std::sin(2.0 * kPi * 0.25 * x);
             SYN_SvfTune(fl, cutoff * breath, 0.7);
             SYN_SvfTune(fr, cutoff / breath, 0.7);
         }
@@ -335,9 +334,9 @@ void SYN_Lead(double t, double gate, int midi, float gain) {
     double hz = SYN_Hz(midi), pa = 0.0, pb = 0.5, bend = 1.0;
     for (size_t k = 0; k < sp.count; k++) {
         double x = (double)k / SYN_RATE;
-        if (k % SYN_RETUNE == 0) {
+        if (k % kRetune == 0) {
             double depth = 0.18 * std::clamp((x - 0.25) / 0.4, 0.0, 1.0);
-            bend = std::pow(2.0, depth * std::sin(2.0 * SYN_PI * 5.3 * x) / 12.0);
+            bend = std::pow(2.0, depth * std::sin(2.0 * kPi * 5.3 * x) / 12.0);
             SYN_SvfTune(lp, 2600.0 + 2400.0 * std::exp(-x / 0.2), 0.9);
         }
         double dt = hz * bend / SYN_RATE;
@@ -354,13 +353,13 @@ static void SYN_Echo(double echo) {
     float tone = 0.0f;
     for (size_t i = 0; i < syn_delay.size(); i++) {
         float outl = left[p], outr = right[p];
-        tone += SYN_ECHO_DAMP * (outr - tone);
-        left[p] = syn_delay[i] + SYN_ECHO_FEEDBACK * tone;
-        right[p] = SYN_ECHO_FEEDBACK * outl;
+        tone += kEchoDamp * (outr - tone);
+        left[p] = syn_delay[i] + kEchoFeedback * tone;
+        right[p] = kEchoFeedback * outl;
         p = (p + 1 == d) ? 0 : p + 1;
-        syn_left[i] += SYN_ECHO_WET * outl;
-        syn_right[i] += SYN_ECHO_WET * outr;
-        syn_reverb[i] += SYN_ECHO_TO_REVERB * (outl + outr);
+        syn_left[i] += kEchoWet * outl;
+        syn_right[i] += kEchoWet * outr;
+        syn_reverb[i] += kEchoToReverb * (outl + outr);
     }
 }
 
@@ -373,8 +372,8 @@ struct SYN_Line {
 
 static float SYN_CombRun(SYN_Line& c, float in) {
     float out = c.buf[c.pos];
-    c.store = out * (1.0f - SYN_DAMP) + c.store * SYN_DAMP;
-    c.buf[c.pos] = in + c.store * SYN_ROOM;
+    c.store = out * (1.0f - kDamp) + c.store * kDamp;
+    c.buf[c.pos] = in + c.store * kRoom;
     c.pos = (c.pos + 1 == c.buf.size()) ? 0 : c.pos + 1;
     return out;
 }
@@ -389,23 +388,23 @@ static float SYN_AllpassRun(SYN_Line& a, float in) {
 // One side of the reverb: parallel combs, then all-passes in series.
 static float SYN_ReverbSide(SYN_Line* combs, SYN_Line* passes, float in) {
     float out = 0.0f;
-    for (int c = 0; c < SYN_COMBS; c++) out += SYN_CombRun(combs[c], in);
-    for (int a = 0; a < SYN_ALLPASSES; a++) out = SYN_AllpassRun(passes[a], out);
+    for (int c = 0; c < kCombs; c++) out += SYN_CombRun(combs[c], in);
+    for (int a = 0; a < kAllpasses; a++) out = SYN_AllpassRun(passes[a], out);
     return out;
 }
 
 static void SYN_Reverb() {
-    SYN_Line combs[2][SYN_COMBS], passes[2][SYN_ALLPASSES];
+    SYN_Line combs[2][kCombs], passes[2][kAllpasses];
     for (int side = 0; side < 2; side++) {
-        for (int c = 0; c < SYN_COMBS; c++)
-            combs[side][c] = {std::vector<float>(SYN_COMB_LENGTH[c] + side * SYN_STEREO_SPREAD), 0,
+        for (int c = 0; c < kCombs; c++)
+            combs[side][c] = {std::vector<float>(SYN_COMB_LENGTH[c] + side * kStereoSpread), 0,
                               0.0f};
-        for (int a = 0; a < SYN_ALLPASSES; a++)
-            passes[side][a] = {std::vector<float>(SYN_ALLPASS_LENGTH[a] + side * SYN_STEREO_SPREAD),
-                               0, 0.0f};
+        for (int a = 0; a < kAllpasses; a++)
+            passes[side][a] = {std::vector<float>(SYN_ALLPASS_LENGTH[a] + side * kStereoSpread), 0,
+                               0.0f};
     }
     for (size_t i = 0; i < syn_reverb.size(); i++) {
-        float in = syn_reverb[i] * SYN_REVERB_INPUT;
+        float in = syn_reverb[i] * kReverbInput;
         syn_left[i] += SYN_ReverbSide(combs[0], passes[0], in);
         syn_right[i] += SYN_ReverbSide(combs[1], passes[1], in);
     }
@@ -443,8 +442,8 @@ static void SYN_Scale(float k) {
 // peak, a forward pass lets it recover slowly after it. Both passes only
 // lower the gain, so no sample ends above the ceiling.
 static void SYN_Limit(float ceiling) {
-    const float attack = 1.0f - std::exp(-1.0f / (SYN_LIMIT_ATTACK * SYN_RATE));
-    const float release = 1.0f - std::exp(-1.0f / (SYN_LIMIT_RELEASE * SYN_RATE));
+    const float attack = 1.0f - std::exp(-1.0f / (kLimitAttack * SYN_RATE));
+    const float release = 1.0f - std::exp(-1.0f / (kLimitRelease * SYN_RATE));
     size_t n = syn_left.size();
     std::vector<float> gain(n);
     for (size_t i = 0; i < n; i++) {
@@ -469,7 +468,7 @@ void SYN_Master(double fade_start, double fade_end, float peak) {
     }
     float top = SYN_Peak();
     if (top == 0.0f) return;
-    SYN_Scale(SYN_LIMIT_DRIVE / top);
+    SYN_Scale(kLimitDrive / top);
     SYN_Limit(1.0f);
     SYN_Scale(peak / SYN_Peak());
 }

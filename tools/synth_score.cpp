@@ -14,27 +14,27 @@
 // The score is laid out by hand, bar by bar.
 // clang-format off
 
-constexpr double SCO_BPM = 120.0;
-constexpr double SCO_BAR = 4.0 * 60.0 / SCO_BPM;
-constexpr int SCO_STEPS_PER_BAR = 16;
-constexpr double SCO_STEP = SCO_BAR / SCO_STEPS_PER_BAR;
-constexpr int SCO_PHRASE_BARS = 4;
-constexpr uint32_t SCO_SEED = 0x616d6272u;
-constexpr double SCO_FADE_START = 166.0;  // the tape ends at 171.44 s, well into the fade
-constexpr double SCO_FADE_END = 174.0;
+constexpr double kBpm = 120.0;
+constexpr double kBar = 4.0 * 60.0 / kBpm;
+constexpr int kStepsPerBar = 16;
+constexpr double kStep = kBar / kStepsPerBar;
+constexpr int kPhraseBars = 4;
+constexpr uint32_t kSeed = 0x616d6272u;
+constexpr double kFadeStart = 166.0;  // the tape ends at 171.44 s, well into the fade
+constexpr double kFadeEnd = 174.0;
 
 // Mixing levels of the instruments before each section's own levels.
-constexpr float SCO_PAD_GAIN = 0.09f;
-constexpr float SCO_BASS_GAIN = 0.6f;
-constexpr float SCO_KICK_GAIN = 0.75f;
-constexpr float SCO_SNARE_GAIN = 0.6f;
-constexpr float SCO_HAT_GAIN = 0.45f;
-constexpr float SCO_ARP_GAIN = 0.22f;
-constexpr float SCO_LEAD_GAIN = 0.45f;
-constexpr float SCO_CRASH_GAIN = 0.22f;
-constexpr float SCO_RISER_GAIN = 0.2f;
-constexpr double SCO_CLOSED_HAT = 0.018;  // hat decays in seconds
-constexpr double SCO_OPEN_HAT = 0.09;
+constexpr float kPadGain = 0.09f;
+constexpr float kBassGain = 0.6f;
+constexpr float kKickGain = 0.75f;
+constexpr float kSnareGain = 0.6f;
+constexpr float kHatGain = 0.45f;
+constexpr float kArpGain = 0.22f;
+constexpr float kLeadGain = 0.45f;
+constexpr float kCrashGain = 0.22f;
+constexpr float kRiserGain = 0.2f;
+constexpr double kClosedHat = 0.018;  // hat decays in seconds
+constexpr double kOpenHat = 0.09;
 
 enum { SCO_AM, SCO_F, SCO_C, SCO_G, SCO_EM, SCO_DM };
 
@@ -197,16 +197,16 @@ static const SCO_Chord& SCO_ChordAt(const SCO_Section& s, int bar) {
 // Pads hold each chord; bars that repeat a chord extend it rather than
 // striking it again.
 static void SCO_Pads(const SCO_Section& s) {
-    int bars = (int)std::ceil((s.end - s.start) / SCO_BAR);
+    int bars = (int)std::ceil((s.end - s.start) / kBar);
     for (int b = 0, run = 1; b < bars; b += run) {
         run = 1;
         while (b + run < bars && SCO_ChordIndex(s, b + run) == SCO_ChordIndex(s, b))
             run++;
-        double t0 = s.start + b * SCO_BAR;
-        double t1 = std::min(s.start + (b + run) * SCO_BAR, s.end);
+        double t0 = s.start + b * kBar;
+        double t1 = std::min(s.start + (b + run) * kBar, s.end);
         float bright = s.bright0 + (s.bright1 - s.bright0) * (float)((t0 - s.start) / (s.end - s.start));
         for (int note : SCO_ChordAt(s, b).pad)
-            SYN_Pad(t0, t1 - t0, note, SCO_PAD_GAIN * s.pad, bright);
+            SYN_Pad(t0, t1 - t0, note, kPadGain * s.pad, bright);
     }
 }
 
@@ -219,12 +219,12 @@ static float SCO_Hit(const char* pat, int pos) {
 }
 
 static bool SCO_InRoll(const SCO_Section& s, double t) {
-    return s.roll && t >= s.end - SCO_BAR;
+    return s.roll && t >= s.end - kBar;
 }
 
 // Snare level in the roll, swelling towards the section's end.
 static float SCO_Roll(const SCO_Section& s, double t) {
-    return s.snare * (float)(0.25 + 0.75 * (1.0 - (s.end - t) / SCO_BAR));
+    return s.snare * (float)(0.25 + 0.75 * (1.0 - (s.end - t) / kBar));
 }
 
 // Level of the drums, bass and plucks at `t`: builds rise through the section.
@@ -233,37 +233,37 @@ static float SCO_Swell(const SCO_Section& s, double t) {
 }
 
 static void SCO_Drums(const SCO_Section& s, int k, double t) {
-    int pos = k % SCO_STEPS_PER_BAR;
+    int pos = k % kStepsPerBar;
     bool rolling = SCO_InRoll(s, t);
     float swell = SCO_Swell(s, t);
     float kick = rolling ? 0.0f : s.kick * SCO_Hit(s.kick_pat, pos);
     if (kick > 0.0f)
-        SYN_Kick(t, SCO_KICK_GAIN * swell * kick);
+        SYN_Kick(t, kKickGain * swell * kick);
     float snare = rolling ? SCO_Roll(s, t) : swell * s.snare * SCO_Hit(s.snare_pat, pos);
     if (snare > 0.0f)
-        SYN_Snare(t, SCO_SNARE_GAIN * snare);
+        SYN_Snare(t, kSnareGain * snare);
     float hat = swell * s.hat * SCO_Hit(s.hat_pat, pos);
     if (hat > 0.0f) {
         float touch = 0.8f + 0.2f * (float)(SYN_Rand() & 0xff) / 255.0f;  // a played feel
-        double decay = s.hat_pat[pos] == 'O' ? SCO_OPEN_HAT : SCO_CLOSED_HAT;
-        SYN_Hat(t, SCO_HAT_GAIN * hat * touch, decay, pos % 4 == 2 ? 0.3f : -0.2f);
+        double decay = s.hat_pat[pos] == 'O' ? kOpenHat : kClosedHat;
+        SYN_Hat(t, kHatGain * hat * touch, decay, pos % 4 == 2 ? 0.3f : -0.2f);
     }
 }
 
 static void SCO_BassStep(const SCO_Section& s, int k, double t) {
     if (s.bass <= 0.0f || SCO_InRoll(s, t))
         return;
-    int pos = k % SCO_STEPS_PER_BAR;
+    int pos = k % kStepsPerBar;
     char c = s.bass_pat[pos];
     int shift = c == 'r' ? 0 : c == 'f' ? 7 : c == 'o' ? 12 : -1;
     if (shift < 0)
         return;
     int len = 1;
-    while (pos + len < SCO_STEPS_PER_BAR && s.bass_pat[pos + len] == '-')
+    while (pos + len < kStepsPerBar && s.bass_pat[pos + len] == '-')
         len++;
-    double gate = std::min(len * SCO_STEP * 0.9, s.end - t);
-    SYN_Bass(t, gate, SCO_ChordAt(s, k / SCO_STEPS_PER_BAR).bass + shift,
-             SCO_BASS_GAIN * SCO_Swell(s, t) * s.bass);
+    double gate = std::min(len * kStep * 0.9, s.end - t);
+    SYN_Bass(t, gate, SCO_ChordAt(s, k / kStepsPerBar).bass + shift,
+             kBassGain * SCO_Swell(s, t) * s.bass);
 }
 
 // Plucks walk up and down the chord an octave above the pads, alternating
@@ -273,16 +273,16 @@ static void SCO_ArpStep(const SCO_Section& s, int k, double t) {
     if (s.arp <= 0.0f || k % s.arp_step != 0)
         return;
     int n = k / s.arp_step;
-    const SCO_Chord& c = SCO_ChordAt(s, k / SCO_STEPS_PER_BAR);
+    const SCO_Chord& c = SCO_ChordAt(s, k / kStepsPerBar);
     int tone = order[n % 6];
     int midi = 12 + (tone == 3 ? c.pad[0] + 12 : c.pad[tone]);
     float accent = k % 4 == 0 ? 1.0f : 0.7f;
-    SYN_Pluck(t, midi, SCO_ARP_GAIN * SCO_Swell(s, t) * s.arp * accent, n % 2 ? 0.45f : -0.45f);
+    SYN_Pluck(t, midi, kArpGain * SCO_Swell(s, t) * s.arp * accent, n % 2 ? 0.45f : -0.45f);
 }
 
 static void SCO_Rhythm(const SCO_Section& s) {
-    for (int k = 0; s.start + k * SCO_STEP < s.end; k++) {
-        double t = s.start + k * SCO_STEP;
+    for (int k = 0; s.start + k * kStep < s.end; k++) {
+        double t = s.start + k * kStep;
         SCO_Drums(s, k, t);
         SCO_BassStep(s, k, t);
         SCO_ArpStep(s, k, t);
@@ -292,36 +292,36 @@ static void SCO_Rhythm(const SCO_Section& s) {
 static void SCO_LeadPart(const SCO_Section& s) {
     if (s.lead <= 0.0f)
         return;
-    const int block_steps = SCO_PHRASE_BARS * SCO_STEPS_PER_BAR;
-    for (int block = 0; s.start + block * block_steps * SCO_STEP < s.end; block++) {
+    const int block_steps = kPhraseBars * kStepsPerBar;
+    for (int block = 0; s.start + block * block_steps * kStep < s.end; block++) {
         const SCO_Phrase& ph = sco_phrases[block % 2 ? s.lead_b : s.lead_a];
         for (int i = 0; i < ph.count; i++) {
-            double t = s.start + (block * block_steps + ph.note[i].step) * SCO_STEP;
+            double t = s.start + (block * block_steps + ph.note[i].step) * kStep;
             if (t >= s.end)
                 break;
-            double gate = std::min(ph.note[i].len * SCO_STEP * 0.92, s.end - t);
-            SYN_Lead(t, gate, ph.note[i].midi, SCO_LEAD_GAIN * s.lead);
+            double gate = std::min(ph.note[i].len * kStep * 0.92, s.end - t);
+            SYN_Lead(t, gate, ph.note[i].midi, kLeadGain * s.lead);
         }
     }
 }
 
 static void SCO_Effects(const SCO_Section& s) {
     if (s.crash > 0.0f)
-        SYN_Crash(s.start, SCO_CRASH_GAIN * s.crash);
+        SYN_Crash(s.start, kCrashGain * s.crash);
     if (s.riser > 0.0)
-        SYN_Riser(s.end - s.riser, s.end, SCO_RISER_GAIN);
+        SYN_Riser(s.end - s.riser, s.end, kRiserGain);
 }
 
 void SCO_Render() {
     SYN_Open(SCO_LENGTH);
-    SYN_Seed(SCO_SEED);
+    SYN_Seed(kSeed);
     for (const SCO_Section& s : sco_sections) {
         SCO_Pads(s);
         SCO_Rhythm(s);
         SCO_LeadPart(s);
         SCO_Effects(s);
     }
-    SYN_Effects(3.0 * SCO_STEP);  // echo on the dotted eighth
-    SYN_Master(SCO_FADE_START, SCO_FADE_END, SCO_PEAK);
+    SYN_Effects(3.0 * kStep);  // echo on the dotted eighth
+    SYN_Master(kFadeStart, kFadeEnd, SCO_PEAK);
 }
 // clang-format on
