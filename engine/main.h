@@ -4,7 +4,7 @@
 #include "platform/fsound.h"
 
 // The soundtrack stream: opened at start-up, started by the first scene after
-// loading, stopped and closed at shutdown.
+// loading, stopped and closed at shutdown; the main thread alone uses it.
 extern FSOUND_STREAM* music;
 
 // The text of a sound-library error code; "Unknown error" outside 0 to 18.

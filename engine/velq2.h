@@ -41,10 +41,16 @@ struct VELQ_Ctrls {
 constexpr int VELQ_TAPE_LENGTH = 14;
 constexpr int VELQ_LAST_ENTRY = 10;
 
+// Static data; the loader thread writes entry 0's channel-0 acc once.
 extern VELQ_TapeEntry velq_tape[VELQ_TAPE_LENGTH];
+// The current entry; the main thread's sequencer writes it.
 extern int32_t velq_caller;
+// The advance word; the main thread's sequencer writes it, the tick reads it.
 extern uint32_t velq_ctrl;
+// Clocks: the timer thread's tick advances them, the main thread zeroes them
+// on entering an entry. Values: the main thread writes them, scenes read 0 and 1.
 extern VELQ_Ctrls velq_ctrls;
+// The clock's timer, written by the main thread at start-up.
 extern SDL_TimerID velq_timer_id;
 // The monotonic time, in microseconds, on which the tick counts the 20 ms
 // periods that have passed; a steady clock unless a test or the capture

@@ -9,9 +9,9 @@ constexpr GLuint VELQ_EX_EMBLEM_LIST = 22;  // the emblem's shapes
 constexpr GLuint VELQ_EX_RING_LIST = 23;    // the ring around them
 
 // The emblem's two colours, RGBA: 0 for the ring and the dark shapes, 1 for
-// the light shapes.
+// the light shapes. Constant.
 extern GLfloat velq_ex_wendrclrs[2][4];
-// The matrix VELQ_EX_PrintMatrix printed last, column-major.
+// The matrix VELQ_EX_PrintMatrix printed last, column-major; main thread.
 extern GLfloat velq_ex_pmx_mx[16];
 
 // One quad strip between radii inner and outer around (cx, cy) at z = 0,

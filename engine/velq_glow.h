@@ -15,6 +15,7 @@ extern uint8_t velq_glw_buffy01[VELQ_GLW_PIXELS * 4];
 // Reserved for a second glow variant; nothing reads or writes it.
 extern uint8_t velq_glw_buffy03[9000];
 // The grid's column, row and sample counters, left where the last grid ended.
+// Main thread, like everything here.
 extern int32_t velq_glw_x;
 extern int32_t velq_glw_y;
 extern int32_t velq_glw_n;
