@@ -9,7 +9,8 @@ gtest_discover_tests(archive_tests TEST_PREFIX "archive." PROPERTIES LABELS arch
 
 add_executable(archive_tool_tests ${CMAKE_CURRENT_LIST_DIR}/archive_tool.cpp
                ${CMAKE_CURRENT_LIST_DIR}/archive_support.cpp)
-target_link_libraries(archive_tool_tests PRIVATE amber_drive_writer amber_archive PkgConfig::PNG
+target_link_libraries(archive_tool_tests PRIVATE amber_drive_writer amber_archive amber_png_write
+                      PkgConfig::PNG
                       amber_test_tmpdir GTest::gtest_main)
 target_compile_definitions(archive_tool_tests PRIVATE CFS_TOOL="$<TARGET_FILE:cfs>")
 add_dependencies(archive_tool_tests cfs)

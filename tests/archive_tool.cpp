@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "archive/cfs.h"
+#include "media/png_write.h"
 #include "tests/archive_support.h"
 
 namespace {
@@ -51,13 +52,7 @@ std::vector<uint8_t> ReadPngRgb(const std::string& path, uint32_t& width, uint32
 
 void WritePngRgb(const std::string& path, const std::vector<uint8_t>& rgb, uint32_t width,
                  uint32_t height) {
-    png_image image;
-    memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = width;
-    image.height = height;
-    image.format = PNG_FORMAT_RGB;
-    ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr));
+    ASSERT_TRUE(MEDIA_WritePng(path, rgb, int(width), int(height)));
 }
 
 // The triangles of entry name in the drive at path, read by the program's reader.

@@ -3,7 +3,7 @@ add_library(amber_xvfb STATIC ${CMAKE_CURRENT_SOURCE_DIR}/xvfb.cpp)
 target_include_directories(amber_xvfb PUBLIC ${PROJECT_SOURCE_DIR})
 
 add_library(amber_gl_bench STATIC ${CMAKE_CURRENT_SOURCE_DIR}/gl_bench.cpp)
-target_link_libraries(amber_gl_bench PUBLIC amber_core amber_xvfb PkgConfig::PNG)
+target_link_libraries(amber_gl_bench PUBLIC amber_core amber_xvfb amber_png_write)
 target_compile_definitions(amber_gl_bench PRIVATE
   BENCH_FRAMES_DIR="${PROJECT_BINARY_DIR}/frames"
   BENCH_DRIVE="${PROJECT_BINARY_DIR}/amber_grid.cfs")

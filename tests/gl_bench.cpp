@@ -2,7 +2,6 @@
 
 #include <GL/gl.h>
 #include <SDL.h>
-#include <png.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +10,7 @@
 
 #include "archive/cfs.h"
 #include "engine/velq2.h"
+#include "media/png_write.h"
 #include "scenes/vis.h"
 #include "tests/xvfb.h"
 
@@ -133,16 +133,10 @@ std::string BENCH_SaveFrame(const std::vector<uint8_t>& frame, const std::string
 }
 
 void BENCH_SavePNG(const char* path, const std::vector<uint8_t>& rgba, int width, int height) {
-    // Saved opaque: the window's alpha channel is not part of the picture.
-    std::vector<uint8_t> opaque(rgba);
-    for (size_t i = 3; i < opaque.size(); i += 4) opaque[i] = 255;
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = width;
-    image.height = height;
-    image.format = PNG_FORMAT_RGBA;
-    // A negative stride writes the bottom row last, so the PNG stands upright.
-    const png_int_32 stride = -static_cast<png_int_32>(width * 4);
-    if (!png_image_write_to_file(&image, path, 0, opaque.data(), stride, nullptr))
+    // The window's alpha channel is not part of the picture.
+    std::vector<uint8_t> rgb;
+    rgb.reserve(rgba.size() / 4 * 3);
+    for (size_t i = 0; i < rgba.size(); i += 4) rgb.insert(rgb.end(), &rgba[i], &rgba[i + 3]);
+    if (!MEDIA_WritePng(path, rgb, width, height, true))
         throw std::runtime_error(std::string("cannot write ") + path);
 }

@@ -2,7 +2,6 @@
 // writes every sample the device would play into a file; that file is
 // compared with what libmpg123 decodes from the same MP3 directly.
 #include <gtest/gtest.h>
-#include <lame/lame.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "media/mp3_encode.h"
 #include "platform/fsound.h"
 #include "tests/mp3_decode.h"
 
@@ -57,26 +57,12 @@ std::vector<short> Synthesise(int rate, int channels, double seconds) {
 }
 
 void WriteMp3(const std::string& path, int rate, int channels, double seconds) {
-    std::vector<short> pcm = Synthesise(rate, channels, seconds);
-    int frames = (int)(pcm.size() / channels);
-    lame_t lame = lame_init();
-    lame_set_num_channels(lame, channels);
-    lame_set_in_samplerate(lame, rate);
-    lame_set_out_samplerate(lame, rate);
-    lame_set_mode(lame, channels == 1 ? MONO : JOINT_STEREO);
-    lame_set_brate(lame, channels == 1 ? 64 : 128);
-    lame_set_bWriteVbrTag(lame, 0);
-    ASSERT_EQ(lame_init_params(lame), 0);
-    std::vector<unsigned char> mp3(frames * 5 / 4 + 7200);
-    int n =
-        channels == 1
-            ? lame_encode_buffer(lame, pcm.data(), pcm.data(), frames, mp3.data(), (int)mp3.size())
-            : lame_encode_buffer_interleaved(lame, pcm.data(), frames, mp3.data(), (int)mp3.size());
-    ASSERT_GT(n, 0);
-    int tail = lame_encode_flush(lame, mp3.data() + n, (int)mp3.size() - n);
-    ASSERT_GE(tail, 0);
-    lame_close(lame);
-    std::ofstream(path, std::ios::binary).write((const char*)mp3.data(), n + tail);
+    const std::vector<short> pcm = Synthesise(rate, channels, seconds);
+    const std::vector<uint8_t> mp3 = MEDIA_EncodeMp3(std::vector<int16_t>(pcm.begin(), pcm.end()),
+                                                     channels, rate, channels == 1 ? 64 : 128);
+    ASSERT_FALSE(mp3.empty());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(mp3.data()), std::streamsize(mp3.size()));
 }
 
 // The whole file decoded by libmpg123 at the mix rate in 16-bit stereo.

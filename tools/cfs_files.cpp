@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "archive/cfs_tiles.h"
+#include "media/png_write.h"
 
 constexpr size_t kRgb = 3;
 constexpr size_t kFloatsPerTriangle = 9;
@@ -43,14 +44,8 @@ CFS_FILES_Picture CFS_FILES_ReadPng(const std::string& path) {
 }
 
 void CFS_FILES_WritePng(const std::string& path, const CFS_FILES_Picture& picture) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = picture.width;
-    image.height = picture.height;
-    image.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&image, path.c_str(), 0, picture.rgb.data(), 0, nullptr))
-        CFS_FILES_Fail("%s: %s", path.c_str(), image.message);
+    if (!MEDIA_WritePng(path, picture.rgb, int(picture.width), int(picture.height)))
+        CFS_FILES_Fail("%s: cannot be written", path.c_str());
 }
 
 // An OBJ index counts from 1, or back from the latest vertex when negative.

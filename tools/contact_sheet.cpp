@@ -6,7 +6,6 @@
 // Meshes are drawn by a small software rasteriser: faces turned toward the
 // viewer in grey, faces showing their back (an inside-out or open mesh) in
 // red.
-#include <png.h>
 
 #include <algorithm>
 #include <array>
@@ -20,6 +19,7 @@
 
 #include "archive/cfs.h"
 #include "archive/cfs_tiles.h"
+#include "media/png_write.h"
 #include "tools/glyphs.h"
 
 namespace {
@@ -46,13 +46,7 @@ void SHEET_Fatal(const char* what) {
 }
 
 void SHEET_Save(const Image& img, const std::string& path) {
-    png_image png = {};
-    png.version = PNG_IMAGE_VERSION;
-    png.width = img.w;
-    png.height = img.h;
-    png.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&png, path.c_str(), 0, img.rgb.data(), 0, nullptr))
-        SHEET_Fatal("Could not write a PNG file.");
+    if (!MEDIA_WritePng(path, img.rgb, img.w, img.h)) SHEET_Fatal("Could not write a PNG file.");
 }
 
 Image SHEET_Picture(const CFS_Pict& p) {

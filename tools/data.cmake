@@ -37,7 +37,7 @@ add_custom_target(amber_drive ALL DEPENDS ${PROJECT_BINARY_DIR}/amber_grid.cfs)
 # Contact sheet: every picture and a shaded view of every mesh of a drive,
 # as PNG files, to look at the data without running the program.
 add_executable(amber_contact_sheet ${CMAKE_CURRENT_LIST_DIR}/contact_sheet.cpp)
-target_link_libraries(amber_contact_sheet PRIVATE amber_data_gen amber_archive PkgConfig::PNG)
+target_link_libraries(amber_contact_sheet PRIVATE amber_data_gen amber_archive amber_png_write)
 target_compile_options(amber_contact_sheet PRIVATE -O2)
 
 # cmake --build <build> --target contact_sheet writes <build>/contact_sheet/.

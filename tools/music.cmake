@@ -1,8 +1,6 @@
 # The soundtrack: a small synthesiser renders the music from a fixed seed and
 # LAME encodes it into amber_grid.mp3 beside the program. The file is made
 # again only when the generator's code changes.
-find_library(MP3LAME_LIBRARY mp3lame REQUIRED)
-find_path(MP3LAME_INCLUDE_DIR lame/lame.h REQUIRED)
 
 add_library(amber_synth STATIC ${CMAKE_CURRENT_LIST_DIR}/synth.cpp
             ${CMAKE_CURRENT_LIST_DIR}/synth_score.cpp)
@@ -19,8 +17,7 @@ if(AMBER_ASAN)
 endif()
 
 add_executable(soundtrack ${CMAKE_CURRENT_LIST_DIR}/soundtrack.cpp)
-target_include_directories(soundtrack PRIVATE ${MP3LAME_INCLUDE_DIR})
-target_link_libraries(soundtrack PRIVATE amber_synth ${MP3LAME_LIBRARY})
+target_link_libraries(soundtrack PRIVATE amber_synth amber_mp3_encode)
 
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/amber_grid.mp3
                    COMMAND soundtrack ${PROJECT_BINARY_DIR}/amber_grid.mp3
