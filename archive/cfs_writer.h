@@ -27,5 +27,7 @@ std::vector<uint8_t> CFS_WRITER_Mesh(const std::vector<float>& tris);
 // stream per entry after the directory.
 std::vector<uint8_t> CFS_WRITER_Drive(const std::vector<CFS_WriterEntry>& entries);
 
-// Writes CFS_WRITER_Drive(entries) to path; false when the file cannot be written.
+// Writes CFS_WRITER_Drive(entries) to path, whole or not at all: the bytes go
+// to a file beside it that is renamed once complete. False when the file
+// cannot be written.
 bool CFS_WRITER_Save(const char* path, const std::vector<CFS_WriterEntry>& entries);

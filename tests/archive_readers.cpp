@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 #include "archive/cfs.h"
@@ -260,4 +261,9 @@ TEST(DriveWriter, RefusesPicturesAndNamesItCannotStore) {
     EXPECT_THROW(CFS_WRITER_Drive({{"de", CFS_TYPE_ASE, payload}, {"de", CFS_TYPE_PNG24, payload}}),
                  std::invalid_argument);
     EXPECT_FALSE(CFS_WRITER_Save("/nonexistent-folder/drive.cfs", {}));
+    // A drive that cannot take its place leaves nothing behind.
+    const std::string folder = testing::TempDir() + "a_folder";
+    std::filesystem::create_directories(folder + "/inside");
+    EXPECT_FALSE(CFS_WRITER_Save(folder.c_str(), {}));
+    EXPECT_FALSE(std::filesystem::exists(folder + ".part"));
 }
