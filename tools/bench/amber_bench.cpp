@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "engine/velq2.h"
-#include "tests/gl_bench.h"
-#include "tests/xvfb.h"
+#include "tests/support/gl_bench.h"
+#include "tests/support/xvfb.h"
 
 namespace {
 

@@ -21,9 +21,9 @@
 #include "engine/velq_loader.h"
 #include "platform/fsound.h"
 #include "scenes/vis.h"
-#include "tests/gl_bench.h"
-#include "tests/mp3_decode.h"
-#include "tests/xvfb.h"
+#include "tests/support/gl_bench.h"
+#include "tests/support/mp3_decode.h"
+#include "tests/support/xvfb.h"
 #include "tools/capture/capture_encode.h"
 #include "tools/capture/capture_tape.h"
 

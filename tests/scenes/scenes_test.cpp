@@ -1,0 +1,273 @@
+// Every scene drawn on the bench through the real sequencer, after the tape
+// has led up to it, so that it inherits the GL state the scenes before it
+// leave; frames are saved under frames/ for people to look at.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/velq2.h"
+#include "engine/velq_ex.h"
+#include "engine/velq_glow.h"
+#include "scenes/vis_angel.h"
+#include "scenes/vis_tmagic.h"
+#include "tests/support/gl_bench.h"
+
+extern uint8_t intro_rand[161];
+
+namespace {
+
+constexpr int kBand = 640 * 320;
+
+class Scenes : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        BENCH_Start();
+        BENCH_LoadProduction();
+    }
+};
+using Tape = Scenes;
+using ThornaxIn = Scenes;
+using Thornax = Scenes;
+using Quibo = Scenes;
+using Angel = Scenes;
+using Tree = Scenes;
+using TMagic = Scenes;
+using Glow = Scenes;
+using Zelto = Scenes;
+
+std::vector<uint8_t> At(float c0, float c1, const std::string& saved = "") {
+    BENCH_DrawAt(c0, c1);
+    std::vector<uint8_t> frame = BENCH_ReadFrame();
+    if (!saved.empty()) BENCH_SaveFrame(frame, saved);
+    return frame;
+}
+
+bool Orange(BENCH_Rgb p) { return p.r > 60 && p.r > 2 * p.b; }
+bool Blue(BENCH_Rgb p) { return p.b > 60 && p.b > p.r + 30; }
+bool White(BENCH_Rgb p) { return p.r == 255 && p.g == 255 && p.b == 255; }
+bool NotBlack(BENCH_Rgb p) { return p.r || p.g || p.b; }
+bool Lit(BENCH_Rgb p) { return p.r + p.g + p.b >= 40; }
+bool OffWhite(BENCH_Rgb p) { return p.r + p.g + p.b < 3 * 255 - 40; }
+// The tree's bark and leaves: warm, with little blue, unlike sky and water.
+bool TreeColoured(BENCH_Rgb p) { return p.r > 120 && p.b < 60 && p.r - p.b > 100; }
+// Off TMagic's brown ground.
+bool OffGround(BENCH_Rgb p) { return std::abs(p.r - 76) + std::abs(p.g - 51) + p.b - 26 >= 40; }
+
+// In the band, neither lost nor filling it, and shaded rather than flat.
+void ExpectSitsLit(const BENCH_Census& c, const std::string& name, double most = 0.5) {
+    EXPECT_GT(c.count, kBand / 100) << name << " is lost";
+    EXPECT_LT(c.count, kBand * most) << name << " fills the band";
+    EXPECT_GT(c.brightest, 120) << name << " is unlit";
+    EXPECT_GT(c.brightest - c.darkest, 60) << name << " is flat";
+}
+
+// Pictures over a band: "developed" in Thornax's top band, "grid" in
+// Quibo's bottom band, "ex_hb" in Angel's, "shl" in Tree's top band.
+struct Caption {
+    int x0, y0, x1, y1;
+};
+const Caption kCaptions[11] = {
+    {}, {}, {}, {160, 408, 544, 472}, {0, 8, 640, 72}, {70, 16, 582, 80}, {10, 408, 522, 472}};
+
+// The first pixel of the letterbox rows, outside the entry's caption, that
+// is not black.
+std::string LetterboxLeak(const std::vector<uint8_t>& frame, const Caption& c) {
+    for (int y = 0; y < 480; y = y == 79 ? 400 : y + 1)
+        for (int x = 0; x < 640; ++x)
+            if (!(x >= c.x0 && x < c.x1 && y >= c.y0 && y < c.y1) &&
+                NotBlack(BENCH_Pixel(frame, x, y)))
+                return std::to_string(x) + ", " + std::to_string(y);
+    return "";
+}
+
+TEST_F(Tape, EveryEntryKeepsItsLetterboxBlack) {
+    const float kEnds[11] = {0,     13.3f, 13.3f, 16.6f, 17.9f, 17.9f,
+                             14.9f, 24.9f, 11.6f, 30.3f, 9.9f};
+    BENCH_EnterEntry(1);
+    for (int e = 1; e <= VELQ_LAST_ENTRY; ++e) {
+        ASSERT_EQ(velq_caller, e);
+        EXPECT_EQ(LetterboxLeak(BENCH_ReadFrame(), kCaptions[e]), "") << "entry " << e;
+        for (int i = 1; i <= 5; ++i) {
+            BENCH_TapeFrame(kEnds[e] * i / 5);
+            const auto frame = BENCH_ReadFrame();
+            BENCH_SaveFrame(frame, "tape_" + std::to_string(e) + "_" + std::to_string(i));
+            EXPECT_EQ(LetterboxLeak(frame, kCaptions[e]), "") << "entry " << e << ", frame " << i;
+        }
+        BENCH_TapeFrame(1000);  // channel 0 leaves its range
+        BENCH_TapeFrame(1000);  // the next entry's first frame
+    }
+    EXPECT_EQ(velq_caller, VELQ_LAST_ENTRY + 1);
+}
+
+TEST_F(ThornaxIn, LightFollowsChannelZeroAndTheRingCirclesWithChannelOne) {
+    BENCH_EnterEntry(1);
+    const auto dark = BENCH_Count(At(-0.5f, 0), Orange), off = BENCH_Count(At(0, 0), Orange),
+               lit = BENCH_Count(At(0.33f, 0, "thornaxin"), Orange);
+    EXPECT_LT(dark.brightness, off.brightness) << "a negative light darkens";
+    EXPECT_LT(off.brightness * 1.5, lit.brightness);
+    ASSERT_GT(lit.count, 1000);
+    // Offset by (-30, -30) inside the turning frame, the ring swings across
+    // the view centre as channel 1 turns it half round.
+    EXPECT_GT(BENCH_Count(At(0.33f, 180), Orange).mean_x - lit.mean_x, 40);
+}
+
+TEST_F(Thornax, KnotSlidesOverTheWhiteGlyphRow) {
+    BENCH_EnterEntry(3);
+    const auto left = At(-100, 0), right = At(100, 0, "thornax_100");
+    const auto l = BENCH_Count(left, Blue), r = BENCH_Count(right, Blue);
+    ASSERT_GT(l.count, 1000);
+    // 200 units across at depth 250, in the stretched 45-degree view.
+    EXPECT_NEAR(r.mean_x - l.mean_x, 200 * 320 / 250.0 / 0.414 / 1.5385, 40);
+    EXPECT_GT(BENCH_Count(right, White, 110, 190).count, 3000) << "the glyph row is plain white";
+    EXPECT_GT(BENCH_Count(right, NotBlack, 408, 472).count, 500) << "\"developed\" on top";
+}
+
+TEST_F(Quibo, WheelSlicesChangeWithChannelZero) {
+    BENCH_EnterEntry(4);
+    const auto a = At(0, 0), b = At(45, 0, "quibo_45"), c = At(90, 0);
+    int changed = 0;
+    for (int y = 80; y < 400; ++y)
+        for (int x = 0; x < 640; ++x)
+            changed += std::memcmp(&a[(y * 640 + x) * 4], &c[(y * 640 + x) * 4], 3) != 0;
+    EXPECT_GT(changed, kBand / 20);
+    // The wheels are blended over the white left half and the cream right half.
+    for (const auto* f : {&a, &b, &c}) EXPECT_GT(BENCH_Count(*f, Orange).count, 2000);
+    EXPECT_TRUE(White(BENCH_Pixel(b, 5, 390)));
+    const BENCH_Rgb cream = BENCH_Pixel(b, 635, 390);
+    EXPECT_TRUE(cream.r == 255 && std::abs(cream.g - 230) <= 1 && std::abs(cream.b - 179) <= 1);
+}
+
+TEST_F(Angel, TuftBladesFanAboutTheQuill) {
+    for (const float* tuft : {angel_fluff_a, angel_fluff_b}) {
+        float angle = 0;
+        for (int n = 1; n < ANGEL_FLUFF_FACES; ++n) {
+            angle += 0.785f;
+            const float* blade = tuft + 9 * n;
+            // Corners 0 and 1 and corner 2's height are blade 0's.
+            for (int k : {0, 1, 2, 3, 4, 5, 7}) EXPECT_EQ(blade[k], tuft[k]) << "blade " << n;
+            const float x = tuft[6], z = tuft[8];
+            EXPECT_NEAR(blade[6], x * cosf(angle) + z * sinf(angle), 1e-4) << "blade " << n;
+            EXPECT_NEAR(blade[8], z * cosf(angle) - x * sinf(angle), 1e-4) << "blade " << n;
+        }
+    }
+}
+
+TEST_F(Angel, FigureAndFeathersSitLitInTheBand) {
+    BENCH_EnterEntry(5);
+    for (auto [c0, c1] : {std::pair{0, 500}, {200, 500}, {500, 500}, {0, -400}, {500, -400}}) {
+        const std::string name = "angel_" + std::to_string(c0) + "_" + std::to_string(c1);
+        const BENCH_Census c = BENCH_Count(At(c0, c1, name), OffWhite);
+        ExpectSitsLit(c, name);
+        EXPECT_GT(c.red * 4, c.blue * 5) << name << ": the light is warm";
+    }
+}
+
+TEST_F(Tree, LightStaysWhereTheAngelsMatrixPutIt) {
+    BENCH_EnterEntry(6);
+    BENCH_DrawAt(-250, 0);  // frames never give the light again
+    GLfloat pos[4];
+    glGetLightfv(GL_LIGHT0, GL_POSITION, pos);
+    EXPECT_TRUE(pos[0] == 170 && pos[1] == 216 && pos[2] == 700 && pos[3] == 1);
+}
+
+TEST_F(Tree, TreeSitsLitInTheBandAndNearsAsTheCameraSlides) {
+    BENCH_EnterEntry(6);
+    int before = 0;
+    for (int c0 : {-700, -250, 200}) {
+        const std::string name = "tree_" + std::to_string(c0);
+        const BENCH_Census c = BENCH_Count(At(c0, 0, name), TreeColoured);
+        ExpectSitsLit(c, name);
+        EXPECT_GT(c.count, before * 2) << name;
+        before = c.count;
+    }
+}
+
+// Base and tip (window x, y of corners 0 and 2) of the triangles a frame
+// draws at the fans' depths, in order, caught by feedback: the tunnel lies
+// deeper, the rings nearer. The emblem's shapes, which crash Mesa's
+// feedback path, are blanked first.
+std::vector<std::array<float, 4>> DrawnRays(float c0) {
+    glNewList(VELQ_EX_EMBLEM_LIST, GL_COMPILE);
+    glEndList();
+    std::vector<GLfloat> buf(1 << 22);
+    glFeedbackBuffer(GLsizei(buf.size()), GL_3D, buf.data());
+    glRenderMode(GL_FEEDBACK);
+    BENCH_DrawAt(c0, 0);
+    const GLint n = glRenderMode(GL_RENDER);
+    std::vector<std::array<float, 4>> rays;
+    for (GLint i = 0; i < n; i += 2 + 3 * GLint(buf[i + 1])) {
+        const GLfloat* v = &buf[i + 2];
+        const auto fan_depth = [&](int j) {
+            return v[3 * j + 2] > 0.998f && v[3 * j + 2] < 0.999f;
+        };
+        if (buf[i + 1] == 3 && fan_depth(0) && fan_depth(1) && fan_depth(2))
+            rays.push_back({v[0], v[1], v[6], v[7]});
+    }
+    return rays;
+}
+
+TEST_F(TMagic, FansStartAlongYAndTurnAgainstEachOther) {
+    // Ray 0 of each fan is its template, along +y; ray 15 points the other way.
+    EXPECT_TRUE(tmagic_first[0][2][1] == 140 && tmagic_second[0][2][1] == 110);
+    EXPECT_NEAR(tmagic_first[15][2][1], -140, 1e-3);
+    BENCH_EnterEntry(7);
+    for (float c0 : {-700.0f, -450.0f, -200.0f}) {
+        const std::string name = "tmagic_" + std::to_string(int(-c0));
+        ExpectSitsLit(BENCH_Count(At(c0, 0, name), OffGround), name, 0.9);
+    }
+    // A quarter turn: the first fan counter-clockwise, the second clockwise.
+    const auto turned = DrawnRays(90);
+    ASSERT_GE(turned.size(), 2u * TMAGIC_RAYS);
+    EXPECT_LT(turned[0][2] - turned[0][0], -50) << "first fan: ray 0 to the left";
+    EXPECT_GT(turned[TMAGIC_RAYS][2] - turned[TMAGIC_RAYS][0], 50) << "second fan: to the right";
+}
+
+// Channel 1 at 0 (each entry's first frame, and entry 9's restarts) puts the
+// eye on the look-at point: the pipes drop out of that frame, nothing else.
+TEST_F(Glow, SitsLitInTheBandAndOnlyThePipesDropOutWithTheEyeOnTheCentre) {
+    for (int entry : {8, 9}) {
+        BENCH_EnterEntry(entry);
+        std::vector<uint8_t> last;
+        for (float c1 : {-50.0f, 100.0f, 30.0f}) {
+            const std::string name = "glow" + std::to_string(entry) + "_" + std::to_string(int(c1));
+            last = At(500, c1, name);
+            ExpectSitsLit(BENCH_Count(last, Lit), name, 0.9);
+        }
+        velq_glw_n = 0;
+        const BENCH_Census c = BENCH_Count(At(500, 0), Lit);
+        EXPECT_LT(c.count, kBand / 100) << "no pipes, only the caption";
+        EXPECT_GT(c.brightest, 120) << "the caption";
+        EXPECT_EQ(velq_glw_n, VELQ_GLW_PIXELS) << "the glow grid";
+        EXPECT_TRUE(last == At(500, 30)) << "the next frame is unharmed";
+    }
+}
+
+TEST_F(Zelto, FadeClosesTheBandToBlack) {
+    BENCH_EnterEntry(10);
+    const auto open = At(0, 0), edges = At(1, 0, "zelto_half_closed"), closed = At(2, 0);
+    EXPECT_GT(BENCH_Count(open, NotBlack).count, kBand / 2);
+    EXPECT_LT(BENCH_Count(edges, NotBlack, 80, 81).brightness, 3) << "the band's bottom edge";
+    EXPECT_LT(BENCH_Count(edges, NotBlack, 399, 400).brightness, 3) << "the band's top edge";
+    EXPECT_GT(BENCH_Count(edges, NotBlack, 236, 244).count, 640 * 8 / 2) << "the middle is clear";
+    EXPECT_EQ(BENCH_Count(closed, NotBlack).count, 0);
+}
+
+TEST_F(Zelto, StripesChangeOnlyWhenChannelOneReachesOne) {
+    BENCH_EnterEntry(10);
+    uint8_t before[161];
+    At(0.5f, 1.0f);
+    std::memcpy(before, intro_rand, sizeof before);
+    At(0.5f, 0.999f);
+    EXPECT_EQ(std::memcmp(before, intro_rand, sizeof before), 0);
+    At(0.5f, 1.0f);
+    EXPECT_NE(std::memcmp(before, intro_rand, sizeof before), 0);
+    for (uint8_t a : intro_rand) EXPECT_LT(a, 128);
+}
+
+}  // namespace

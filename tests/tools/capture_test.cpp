@@ -1,0 +1,76 @@
+// amber_capture on a short stretch around the soundtrack's start: the frame
+// count, the soundtrack's place to the sample, the loading box that fills
+// at 3 s in the stills, and the same frames on a second run.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/mp3_decode.h"
+#include "tools/capture/capture_tape.h"
+
+namespace {
+
+const std::string kDir = std::string(AMBER_BUILD_DIR) + "/capture_test/";
+
+// What ffmpeg writes to its standard output when reading file from kDir.
+std::string Ffmpeg(const std::string& file, const std::string& output_options) {
+    std::string out;
+    FILE* p =
+        popen(("ffmpeg -v error -i " + kDir + file + " " + output_options + " -").c_str(), "r");
+    char buf[4096];
+    for (size_t n; p && (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    if (p) pclose(p);
+    return out;
+}
+
+// The lag, in sample frames, at which the left channel of a differs least
+// from the track's, over a stretch from 0.1 s into the track.
+int64_t BestLag(const std::vector<int16_t>& a, const std::vector<int16_t>& track, int64_t around) {
+    int64_t best = -1;
+    double least = INFINITY;
+    for (int64_t lag = around - 2000; lag <= around + 2000; ++lag) {
+        double sum = 0;
+        for (int64_t i = 4410; i < 4410 + 11025; ++i)
+            sum += std::pow(double(a.at(2 * (lag + i))) - track[2 * i], 2);
+        if (sum < least) least = sum, best = lag;
+    }
+    return best;
+}
+
+TEST(Capture, ShortStretchHasItsFramesItsSoundInPlaceAndRepeats) {
+    std::filesystem::create_directories(kDir);
+    for (const char* name : {"a.mp4", "b.mp4"}) {
+        const std::string command = "cd " + kDir + " && " + AMBER_CAPTURE + " -o " + name +
+                                    " --from 12.5 --to 14 --still 2.98,3 >/dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    const std::string frames = Ffmpeg("a.mp4", "-map 0:v -f framemd5");
+    EXPECT_EQ(frames, Ffmpeg("b.mp4", "-map 0:v -f framemd5"));
+    // 12.5 s to 14 s at 50 fps: 75 lines of stream 0 after the header.
+    int lines = 0;
+    for (size_t at = 0; (at = frames.find("\n0,", at)) != std::string::npos; ++at) ++lines;
+    EXPECT_EQ(lines, 75);
+
+    // Entry 1, whose first frame starts the soundtrack, begins on the release.
+    const int64_t offset = CAPTURE_TapeTimes(50).front() * 44100 / CAPTURE_SECOND_US - 12.5 * 44100;
+    const MP3_Pcm track = MP3_DecodeStereo(AMBER_BUILD_DIR "/amber_grid.mp3", 44100);
+    const std::string raw = Ffmpeg("a.mp4", "-f s16le -ac 2 -ar 44100");
+    std::vector<int16_t> audio(raw.size() / 2);
+    std::memcpy(audio.data(), raw.data(), raw.size());
+    // The decoder may add what is left of the encoder's last block.
+    EXPECT_GE(audio.size(), 2u * 1.5 * 44100);
+    EXPECT_LT(audio.size(), 2u * (1.5 * 44100 + 1024));
+    EXPECT_EQ(BestLag(audio, track.samples, offset), offset);
+
+    // Loading box 0 fills at 3 s: the middle of the box, as an RGB pixel.
+    const std::string inside_box = "-vf crop=1:1:20:40 -f rawvideo -pix_fmt rgb24";
+    EXPECT_NE(Ffmpeg("amber_grid_at_2.98.png", inside_box), std::string(3, '\0'));
+    EXPECT_EQ(Ffmpeg("amber_grid_at_3.png", inside_box), std::string(3, '\0'));
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// soundtrack OUTPUT.mp3: renders the production's music and encodes it as
+// 192 kbit/s constant-rate stereo MP3. The same binary writes the same bytes
+// on every run.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "media/mp3_encode.h"
+#include "tools/soundtrack/synth.h"
+#include "tools/soundtrack/synth_score.h"
+
+constexpr int kKbps = 192;
+
+static void SNDT_Fail(const char* message) {
+    printf("%s", message);
+    exit(1);
+}
+
+// Writes beside the target and renames, so an interrupted run never leaves
+// a truncated file that looks finished.
+static void SNDT_Write(const char* path, const std::vector<uint8_t>& mp3) {
+    std::string part = std::string(path) + ".part";
+    FILE* f = fopen(part.c_str(), "wb");
+    if (f == nullptr) SNDT_Fail("SNDT_Write: FATAL_ERROR: Cannot create file.\n");
+    size_t put = fwrite(mp3.data(), 1, mp3.size(), f);
+    if (fclose(f) != 0 || put != mp3.size() || rename(part.c_str(), path) != 0)
+        SNDT_Fail("SNDT_Write: FATAL_ERROR: Cannot write file.\n");
+}
+
+int main(int argc, char** argv) {
+    if (argc != 2) SNDT_Fail("usage: soundtrack OUTPUT.mp3\n");
+    SCO_Render();
+    const std::vector<uint8_t> mp3 = MEDIA_EncodeMp3(SYN_Pcm(), 2, SYN_RATE, kKbps);
+    if (mp3.empty()) SNDT_Fail("SNDT_Encode: FATAL_ERROR: Encoder settings refused.\n");
+    SNDT_Write(argv[1], mp3);
+    printf("soundtrack: %s, %.2f s, %zu bytes\n", argv[1], SCO_LENGTH, mp3.size());
+    return 0;
+}
