@@ -22,8 +22,11 @@ CFS_Mesh* CFS_ReadASE(const char* name) {
     ase_info->numfaces = CFS_ReaderWord(0);
     ase_info->numvertex = CFS_ReaderWord(1);
     const uint64_t bytes = uint64_t(ase_info->numfaces) * CFS_TRIANGLE_SIZE;
-    ase_info->tris = static_cast<float*>(CFS_ReaderBody(bytes, ase_info, kTruncated, kNoMemory));
-    return ase_info;
+    // The body ends the turn: from then on only this call's own copy of the
+    // record pointer is read.
+    CFS_Mesh* record = ase_info;
+    record->tris = static_cast<float*>(CFS_ReaderBody(bytes, record, kTruncated, kNoMemory));
+    return record;
 }
 
 // Normal i = (P0 - P1) x (P1 - P2), every step rounded to single precision.

@@ -41,7 +41,10 @@ CFS_Pict* CFS_ReadPNG24(const char* name) {
     png_info->tiles_across = CFS_ReaderWord(0);
     png_info->tiles_down = CFS_ReaderWord(1);
     PNG_CheckTiles();
-    png_info->pixels = static_cast<uint8_t*>(CFS_ReaderBody(
-        PNG_PixelBytes(), png_info, kTruncated, "FATAL_ERROR: Memory allocation failed.\n"));
-    return png_info;
+    // The body ends the turn: from then on only this call's own copy of
+    // the record pointer is read.
+    CFS_Pict* record = png_info;
+    record->pixels = static_cast<uint8_t*>(CFS_ReaderBody(
+        PNG_PixelBytes(), record, kTruncated, "FATAL_ERROR: Memory allocation failed.\n"));
+    return record;
 }
