@@ -29,6 +29,13 @@ void VIS_Light(GLenum light, const GLfloat* ambient, const GLfloat* diffuse,
     glLightfv(light, GL_POSITION, position);
 }
 
+void VIS_ColourMaterial(const GLfloat* specular, GLfloat shininess) {
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+    glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
+    glMaterialf(GL_FRONT, GL_SHININESS, shininess);
+}
+
 void VIS_Perspective(double aspect, double far) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

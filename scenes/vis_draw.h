@@ -19,6 +19,10 @@ void VIS_WindowPixels();
 void VIS_Light(GLenum light, const GLfloat* ambient, const GLfloat* diffuse,
                const GLfloat* specular, const GLfloat* position);
 
+// Lets the current colour set the front ambient and diffuse material, with
+// the given front specular colour and shininess.
+void VIS_ColourMaterial(const GLfloat* specular, GLfloat shininess);
+
 // A 45-degree perspective from 1 to far, model-view current.
 void VIS_Perspective(double aspect, double far);
 

@@ -98,10 +98,7 @@ void VIS_PREP_Glow() {
     CompilePipes();
     CompileLetterbox();
     SetLight();
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, glow_sref);
-    glMaterialf(GL_FRONT, GL_SHININESS, kShininess);
+    VIS_ColourMaterial(glow_sref, kShininess);
     VELQ_RASTA_PictureTexture();
     VELQ_RASTA_PrepBlit24b(kCaptionList, glow_lans);
 }

@@ -157,10 +157,7 @@ void VIS_PREP_ThornaxIn() {
     VIS_Light(GL_LIGHT0, thornaxin_lightamba, thornaxin_lightdiff, thornaxin_lightspec,
               thornaxin_lightpos);
     glEnable(GL_LIGHT0);
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, thornax_sref);
-    glMaterialf(GL_FRONT, GL_SHININESS, kFrontShininess);
+    VIS_ColourMaterial(thornax_sref, kFrontShininess);
     VELQ_EX_WendrikInit();
     VELQ_RASTA_PrepBlit24b(kPictureList, developed_pict);
     CompileGlyphRow();

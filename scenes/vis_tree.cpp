@@ -123,10 +123,7 @@ void VIS_PREP_Tree() {
     // stays fixed relative to the eye and does not follow the camera.
     VIS_Light(GL_LIGHT0, tree_lightamba, tree_lightdiff, tree_lightspec, tree_lightpos);
     glEnable(GL_LIGHT0);
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, tree_sref);
-    glMateriali(GL_FRONT, GL_SHININESS, 100);
+    VIS_ColourMaterial(tree_sref, 100);
 }
 
 void VIS_CALL_Tree() {
