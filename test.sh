@@ -8,10 +8,10 @@ cd "$(dirname "$0")"
 cd build
 ctest --output-on-failure -j "$(nproc)"
 
-# The real program again against every damaged drive, in the
-# AddressSanitizer + UndefinedBehaviorSanitizer build.
+# The real program again against every damaged drive, and quit at every
+# moment, in the AddressSanitizer + UndefinedBehaviorSanitizer build.
 cd ..
 cmake -S . -B build-asan -DAMBER_ASAN=ON >/dev/null
 cmake --build build-asan -j "$(nproc)" --target program_tests amber_grid amber_drive amber_music
 cd build-asan
-ctest --output-on-failure -R ProgramFatal
+ctest --output-on-failure -R "ProgramFatal|ProgramQuit"

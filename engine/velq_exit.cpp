@@ -76,6 +76,8 @@ void VELQ_ExitInit() {
     cfs_fatal_exit = VELQ_OnFatal;
     struct sigaction action {};
     action.sa_handler = VELQ_OnSignal;
+    // The handler only sets a word: whatever call it interrupted goes on.
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);

@@ -26,6 +26,7 @@
 #include <thread>
 
 #include "archive/cfs.h"
+#include "tests/support/archive_support.h"
 #include "tests/support/gl_bench.h"
 #include "tests/support/xvfb.h"
 #include "tools/capture/capture_tape.h"
@@ -49,6 +50,9 @@ void RedirectSanitizerReports() {
     }
 }
 
+// Each program run's stderr, kept so that a crash can be told apart.
+std::string ErrorLog(pid_t pid) { return testing::TempDir() + "stderr." + std::to_string(pid); }
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -64,6 +68,8 @@ public:
         if (pid_ == 0) {
             dup2(fds[1], STDOUT_FILENO);
             close(fds[0]);
+            const int err = open(ErrorLog(getpid()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (err >= 0) dup2(err, STDERR_FILENO);
             setenv("SDL_AUDIODRIVER", audio_driver, 1);
             setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
             RedirectSanitizerReports();
@@ -82,6 +88,7 @@ public:
         }
         close(out_);
         EXPECT_EQ(ReadFile(SanitizerLog() + "." + std::to_string(pid_)), "");
+        std::filesystem::remove(ErrorLog(pid_));
     }
 
     // Collects output until it contains text; false after the timeout.
@@ -97,10 +104,14 @@ public:
         const auto end = Clock::now() + timeout;
         while (status_ < 0 && Clock::now() < end) {
             int raw;
-            if (waitpid(pid_, &raw, WNOHANG) == pid_)
+            if (waitpid(pid_, &raw, WNOHANG) == pid_) {
                 status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            else
+                // No test ends the program by a signal it does not catch.
+                EXPECT_FALSE(WIFSIGNALED(raw)) << strsignal(WTERMSIG(raw)) << ", stderr:\n"
+                                               << ReadFile(ErrorLog(pid_));
+            } else {
                 Pump(10);
+            }
         }
         if (status_ >= 0)
             while (Pump(0) > 0) {
@@ -435,10 +446,9 @@ struct Drive {
         bytes.assign(all.begin(), all.end());
     }
     size_t Field(const char* name, size_t field) const {
-        uint32_t count;
-        std::memcpy(&count, &bytes[12], 4);
+        const uint32_t count = Word(12);
         for (size_t i = 0; i < count; ++i) {
-            const size_t at = CFS_HEADER_SIZE + i * sizeof(CFS_Entry);
+            const size_t at = ARCHIVE_TEST_EntryField(i, 0);
             if (std::strcmp(reinterpret_cast<const char*>(&bytes[at]), name) == 0)
                 return at + field;
         }
@@ -450,7 +460,7 @@ struct Drive {
         std::memcpy(&w, &bytes[at], 4);
         return w;
     }
-    void Patch(size_t at, uint32_t w) { std::memcpy(&bytes[at], &w, 4); }
+    void Patch(size_t at, uint32_t w) { ARCHIVE_TEST_Patch(bytes, at, w); }
     void Set(const char* name, size_t field, uint32_t w) { Patch(Field(name, field), w); }
     // Stores a new payload for the entry at the end of the drive.
     void Replace(const char* name, const std::vector<uint32_t>& words) {
