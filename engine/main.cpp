@@ -1,17 +1,14 @@
 // Start-up, the frame loop and shutdown.
 #include "engine/main.h"
 
-#include <GL/gl.h>
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "archive/cfs.h"
 #include "engine/velq2.h"
 #include "engine/velq_exit.h"
-#include "engine/velq_loader.h"
-#include "scenes/vis.h"
+#include "engine/velq_play.h"
 
 Uint32 sdl_video_flags = 0;
 SDL_Surface* velq_screen = nullptr;
@@ -124,14 +121,9 @@ int SDL_main(int, char*[]) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     OpenScreen();
     if (!OpenSound()) return 1;
-    CFS_Open(kDrive);
-    VELQ_LoaderInit();
-    VIS_INIT_Loading();
-    VELQ_TimerInit();
-    VELQ_CoreInit();
+    VELQ_PLAY_Start(kDrive, VELQ_PLAY_THREADS);
     for (;;) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        if (VElQ_Update() == 1) break;
+        if (VELQ_PLAY_Frame() == 1) break;
         SDL_GL_SwapBuffers();
         if (QuitRequested()) break;
         // A signal or another thread's failure asks for the end.

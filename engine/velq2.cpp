@@ -159,9 +159,13 @@ Uint32 VElQ_Tick(Uint32 interval, void*) {
 
 void VELQ_ClockStart() { TickDue().store(velq_clock_us() + kTickUs, std::memory_order_relaxed); }
 
-void VELQ_TimerInit() {
+void VELQ_ClockInit() {
     puts("VELQ_TIMER");
     VELQ_ClockStart();
+}
+
+void VELQ_TimerInit() {
+    VELQ_ClockInit();
     velq_timer_id = SDL_AddTimer(kTickMs, VElQ_Tick, nullptr);
 }
 

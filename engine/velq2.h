@@ -57,8 +57,12 @@ extern SDL_TimerID velq_timer_id;
 // tool drives time itself.
 extern uint64_t (*velq_clock_us)();
 
+// Starts the clock and its 20 ms timer, which ticks on SDL's timer thread.
 void VELQ_TimerInit();
-// The tick counts periods from now on; VELQ_TimerInit calls it.
+// Starts the clock without a timer: whoever steps the production calls the
+// tick itself. VELQ_TimerInit calls it.
+void VELQ_ClockInit();
+// The tick counts periods from now on; VELQ_ClockInit calls it.
 void VELQ_ClockStart();
 Uint32 VElQ_Tick(Uint32 interval, void* param);
 void VELQ_CoreInit();

@@ -1,5 +1,5 @@
-// The loader thread paces itself with fixed pauses so that loading takes at
-// least 13 s, shows its progress in eight status words, closes the drive and
+// The loader paces itself with fixed pauses so that loading takes at least
+// 13 s, shows its progress in eight status words, closes the drive and
 // finally gives the loading entry's clock an acceleration that ends it.
 #include "engine/velq_loader.h"
 
@@ -15,15 +15,16 @@
 
 SDL_Thread* velq_loader_th = nullptr;
 uint32_t velq_loader_st[VELQ_LOADER_STEPS] = {};
+int velq_loader_stage = 0;
 
 namespace {
 
-constexpr Uint32 kFirstPauseMs = 3000;
+constexpr int kFirstPauseMs = 3000;
 constexpr float kReleaseAcceleration = -10.0f;
 
 struct LoaderStep {
     VELQ_SceneFn init[2];
-    Uint32 pause_ms;
+    int pause_ms;
 };
 
 // Step i runs its INIT functions, sets status word i, then pauses.
@@ -38,29 +39,50 @@ constexpr LoaderStep kSteps[VELQ_LOADER_STEPS] = {
     {{nullptr, nullptr}, 1000},
 };
 
+// The stages: the trace line, the steps, then the end.
+constexpr int kLastStep = VELQ_LOADER_STEPS;
+constexpr int kEnd = kLastStep + 1;
+
 // The loader is never stopped: when the viewer quits, the process exit
 // unloads SDL while the loader may still be pausing. Its pauses therefore
 // sleep in the C++ runtime, which stays in place until the process ends.
-void Sleep(Uint32 ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-void RunStep(int i) {
+int RunStep(int i) {
     for (VELQ_SceneFn init : kSteps[i].init)
         if (init) init();
     std::atomic_ref<uint32_t>(velq_loader_st[i]).store(1, std::memory_order_release);
-    velq_loader_pause(kSteps[i].pause_ms);
+    return kSteps[i].pause_ms;
+}
+
+int Begin() {
+    if (velq_tape[0].channel[0].vel != 0) {
+        velq_loader_stage = kEnd + 1;
+        return VELQ_LOADER_DONE;
+    }
+    puts("VELQ_LOADER");
+    return kFirstPauseMs;
+}
+
+int Finish() {
+    CFS_Close();
+    VELQ_LoaderRelease();
+    return VELQ_LOADER_DONE;
 }
 
 }  // namespace
 
-void (*velq_loader_pause)(Uint32 ms) = Sleep;
+int VELQ_LoaderNext() {
+    const int stage = velq_loader_stage;
+    if (stage > kEnd) return VELQ_LOADER_DONE;
+    ++velq_loader_stage;
+    if (stage == 0) return Begin();
+    if (stage <= kLastStep) return RunStep(stage - 1);
+    return Finish();
+}
 
 int VELQ_LoaderThread(void*) {
-    if (velq_tape[0].channel[0].vel != 0) return 0;
-    puts("VELQ_LOADER");
-    velq_loader_pause(kFirstPauseMs);
-    for (int i = 0; i < VELQ_LOADER_STEPS; ++i) RunStep(i);
-    CFS_Close();
-    VELQ_LoaderRelease();
+    for (int ms; (ms = VELQ_LoaderNext()) != VELQ_LOADER_DONE;) Sleep(ms);
     return 0;
 }
 

@@ -7,20 +7,26 @@
 #include <cstdint>
 
 constexpr int VELQ_LOADER_STEPS = 8;
+// What VELQ_LoaderNext returns once the loader has finished.
+constexpr int VELQ_LOADER_DONE = -1;
 
 // The loader thread, written once by the main thread at start-up.
 extern SDL_Thread* velq_loader_th;
-// One word per loading step, set to 1 by the loader thread once the step is
-// done; the main thread reads them with std::atomic_ref and acquire order.
+// One word per loading step, set to 1 by the loader once the step is done;
+// the main thread reads them with std::atomic_ref and acquire order.
 extern uint32_t velq_loader_st[VELQ_LOADER_STEPS];
-
-// How the loader waits out its pauses: it sleeps, unless a tool that plays
-// the production in virtual time passes that time instead. Set before the
-// loader starts.
-extern void (*velq_loader_pause)(Uint32 ms);
+// The loader's next stage, 0 before it starts; only the thread that runs the
+// loader touches it.
+extern int velq_loader_stage;
 
 void VELQ_LoaderInit();
 int VELQ_LoaderThread(void* data);
+// Runs the loader's next stage: its trace line, one step, or closing the
+// drive and releasing the loading entry. Returns the pause in milliseconds
+// that follows it, or VELQ_LOADER_DONE once the loader has finished. The
+// thread sleeps out the pauses; a player that steps the production on one
+// thread runs each stage when its time has come.
+int VELQ_LoaderNext();
 // Ends the loading entry: its clock channel gets the acceleration that
 // takes it out of its range.
 void VELQ_LoaderRelease();

@@ -18,7 +18,7 @@
 
 #include "media/mp3_encode.h"
 #include "platform/fsound.h"
-#include "tests/support/mp3_decode.h"
+#include "headless/mp3_decode.h"
 
 namespace {
 

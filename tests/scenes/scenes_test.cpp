@@ -87,20 +87,19 @@ std::string LetterboxLeak(const std::vector<uint8_t>& frame, const Caption& c) {
 }
 
 TEST_F(Tape, EveryEntryKeepsItsLetterboxBlack) {
-    const float kEnds[11] = {0,     13.3f, 13.3f, 16.6f, 17.9f, 17.9f,
-                             14.9f, 24.9f, 11.6f, 30.3f, 9.9f};
     BENCH_EnterEntry(1);
     for (int e = 1; e <= VELQ_LAST_ENTRY; ++e) {
         ASSERT_EQ(velq_caller, e);
         EXPECT_EQ(LetterboxLeak(BENCH_ReadFrame(), kCaptions[e]), "") << "entry " << e;
+        // Five moments up to a tenth of a second before the entry ends.
+        const float last = BENCH_EntrySeconds(e) - 0.1f;
         for (int i = 1; i <= 5; ++i) {
-            BENCH_TapeFrame(kEnds[e] * i / 5);
+            BENCH_TapeFrame(last * i / 5);
             const auto frame = BENCH_ReadFrame();
             BENCH_SaveFrame(frame, "tape_" + std::to_string(e) + "_" + std::to_string(i));
             EXPECT_EQ(LetterboxLeak(frame, kCaptions[e]), "") << "entry " << e << ", frame " << i;
         }
-        BENCH_TapeFrame(1000);  // channel 0 leaves its range
-        BENCH_TapeFrame(1000);  // the next entry's first frame
+        BENCH_TapeFrame(1000);  // the entry's last frame and the next entry's first
     }
     EXPECT_EQ(velq_caller, VELQ_LAST_ENTRY + 1);
 }

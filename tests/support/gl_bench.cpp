@@ -10,60 +10,45 @@
 
 #include "archive/cfs.h"
 #include "engine/velq2.h"
-#include "media/png_write.h"
 #include "scenes/vis.h"
-#include "tests/support/xvfb.h"
+
+namespace {
+
+// The production time at which the current entry started.
+uint64_t bench_entry_us = 0;
+// Where entries 1 to 10 start and the tape ends, at one frame per tick.
+std::vector<uint64_t> bench_tape_times;
+
+}  // namespace
 
 void BENCH_Start() {
-    XVFB_Start();
-    BENCH_OpenWindow();
-}
-
-void BENCH_OpenWindow() {
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
-        throw std::runtime_error(std::string("SDL_Init: ") + SDL_GetError());
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    if (!SDL_SetVideoMode(BENCH_WIDTH, BENCH_HEIGHT, 32, SDL_OPENGL))
-        throw std::runtime_error(std::string("SDL_SetVideoMode: ") + SDL_GetError());
+    bench_tape_times = PLAYER_TapeTimes(50);
+    PLAYER_OpenScreen(true);
 }
 
 void BENCH_LoadDrive(const char* path) { CFS_Open(path); }
 
 void BENCH_LoadProduction() {
-    CFS_Open(BENCH_DRIVE);
-    VIS_INIT_Loading();
-    for (auto init : {VIS_INIT_Thornax, VIS_INIT_Zelto, VIS_INIT_Angel, VIS_INIT_Tree,
-                      VIS_INIT_TMagic, VIS_INIT_Glow, VIS_INIT_Quibo})
-        init();
-}
-
-namespace {
-
-// Far past the end of every entry's channel-0 range.
-constexpr float kPastTheEnd = 1000;
-// The loader's release of the loading entry.
-constexpr float kLoaderRelease = -10;
-
-}  // namespace
-
-int BENCH_TapeFrame(float t) {
-    for (VELQ_Clock& c : velq_ctrls.clock) c = {t, t * t};
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    return VElQ_Update();
+    PLAYER_Start(BENCH_DRIVE);
+    PLAYER_AdvanceTo(bench_tape_times[0]);
 }
 
 void BENCH_EnterEntry(int entry) {
-    velq_tape[0].channel[0].acc = kLoaderRelease;
-    velq_caller = 0;
-    velq_ctrl = 0;
-    velq_ctrls = {};
-    VELQ_CoreInit();
-    BENCH_TapeFrame(0);
-    while (velq_caller < entry) {
-        BENCH_TapeFrame(kPastTheEnd / 2);  // the entry's last frame: out of range
-        BENCH_TapeFrame(kPastTheEnd);      // the next entry's PREP and first frame
-    }
+    PLAYER_Start(BENCH_DRIVE);
+    bench_entry_us = 0;
+    for (int e = 1; e <= entry; ++e) PLAYER_FrameAt(bench_entry_us = bench_tape_times[e - 1], true);
+}
+
+float BENCH_EntrySeconds(int e) {
+    return float(bench_tape_times.at(e) - bench_tape_times.at(e - 1)) / PLAYER_SECOND_US;
+}
+
+int BENCH_TapeFrame(float t) {
+    const int32_t entry = velq_caller;
+    const uint64_t us = bench_entry_us + static_cast<uint64_t>(t * double(PLAYER_SECOND_US));
+    const int ended = PLAYER_FrameAt(us, true);
+    if (velq_caller != entry) bench_entry_us = us;
+    return ended;
 }
 
 void BENCH_DrawAt(float value0, float value1) {
@@ -86,15 +71,6 @@ void BENCH_RunScene(void (*prep)(), void (*call)()) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (prep) prep();
     call();
-}
-
-std::vector<uint8_t> BENCH_ReadFrame() {
-    std::vector<uint8_t> frame(BENCH_WIDTH * BENCH_HEIGHT * 4);
-    glFinish();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, BENCH_WIDTH, BENCH_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
-    return frame;
 }
 
 BENCH_Rgb BENCH_Pixel(const std::vector<uint8_t>& frame, int x, int y) {
@@ -128,15 +104,6 @@ std::string BENCH_SaveFrame(const std::vector<uint8_t>& frame, const std::string
     const std::filesystem::path dir = std::filesystem::path(BENCH_FRAMES_DIR);
     std::filesystem::create_directories(dir);
     const std::string path = (dir / (name + ".png")).string();
-    BENCH_SavePNG(path.c_str(), frame, BENCH_WIDTH, BENCH_HEIGHT);
+    PLAYER_SavePng(path.c_str(), frame, BENCH_WIDTH, BENCH_HEIGHT);
     return path;
-}
-
-void BENCH_SavePNG(const char* path, const std::vector<uint8_t>& rgba, int width, int height) {
-    // The window's alpha channel is not part of the picture.
-    std::vector<uint8_t> rgb;
-    rgb.reserve(rgba.size() / 4 * 3);
-    for (size_t i = 0; i < rgba.size(); i += 4) rgb.insert(rgb.end(), &rgba[i], &rgba[i + 3]);
-    if (!MEDIA_WritePng(path, rgb, width, height, true))
-        throw std::runtime_error(std::string("cannot write ") + path);
 }

@@ -1,42 +1,44 @@
-// The rendering test bench: the program's own 640x480 OpenGL window, made
-// through SDL on a private Xvfb server, with helpers to run a scene the way
-// the sequencer does and to read the frame back.
+// The rendering test bench: the headless player's window, with helpers to
+// play the tape up to a scene, draw it at chosen channel values and look at
+// what the frame shows.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-constexpr int BENCH_WIDTH = 640;
-constexpr int BENCH_HEIGHT = 480;
+#include "headless/player.h"
+
+constexpr int BENCH_WIDTH = PLAYER_WIDTH;
+constexpr int BENCH_HEIGHT = PLAYER_HEIGHT;
 
 struct BENCH_Rgb {
     uint8_t r, g, b;
 };
 
-// Starts Xvfb and opens a 640x480 RGBA OpenGL window with a depth buffer.
-// Call once per test process, before any OpenGL call.
+// Opens the player's window on a private X server. Call once per test
+// process, before any OpenGL call.
 void BENCH_Start();
-// Opens the window on the display DISPLAY names.
-void BENCH_OpenWindow();
 
 // Opens a drive made by the test, as start-up opens the production's drive.
 void BENCH_LoadDrive(const char* path);
 
-// Opens the production drive and reads every scene's assets into the
-// scenes' globals, as start-up and the loader do.
+// Starts the production drive in the player and plays the loading entry
+// until every scene's assets are in, drawing nothing.
 void BENCH_LoadProduction();
 
-// Plays the tape from its start through the real sequencer up to tape entry
-// `entry`: each earlier entry is entered (its PREP runs) and draws its
-// frames, so `entry` inherits the GL state the tape leaves it. Returns with
-// `entry` entered and its first frame drawn. Needs BENCH_LoadProduction.
+// Starts the production drive in the player and plays it in virtual time
+// up to tape entry `entry`, drawing the last frame of each earlier entry and
+// the first of the next, so that `entry` inherits the GL state the tape
+// leaves it. Returns with `entry` entered and its first frame drawn.
 void BENCH_EnterEntry(int entry);
 
-// Draws one frame of the current entry through the sequencer at channel
-// time t: clears, sets every clock to t and runs the sequencer, which
-// evaluates the channels, and moves to the next entry when channel 0 has
-// left its range. Returns what the sequencer returns: 1 after the tape's end.
+// How long tape entry e (1 to 10) plays, in seconds.
+float BENCH_EntrySeconds(int e);
+
+// Draws the player's frame t seconds after the current entry started; when
+// the entry has ended by then, the next entry's first frame. Returns 1
+// after the tape's end.
 int BENCH_TapeFrame(float t);
 
 // Draws one frame of the current entry with channel values 0 and 1 set
@@ -52,7 +54,7 @@ void BENCH_WindowPixels();
 void BENCH_RunScene(void (*prep)(), void (*call)());
 
 // The back buffer as RGBA bytes, row 0 at the bottom of the window.
-std::vector<uint8_t> BENCH_ReadFrame();
+inline std::vector<uint8_t> BENCH_ReadFrame() { return PLAYER_ReadFrame(); }
 
 // The colour of window pixel (x, y) in a frame from BENCH_ReadFrame.
 BENCH_Rgb BENCH_Pixel(const std::vector<uint8_t>& frame, int x, int y);
@@ -78,6 +80,3 @@ BENCH_Census BENCH_Count(const std::vector<uint8_t>& frame, bool (*subject)(BENC
 // Writes an RGBA frame (row 0 at the bottom) as a PNG for a person to look
 // at; returns the path written, under the build's frames/ folder.
 std::string BENCH_SaveFrame(const std::vector<uint8_t>& frame, const std::string& name);
-
-// Writes RGBA pixels (row 0 at the bottom) to a PNG file.
-void BENCH_SavePNG(const char* path, const std::vector<uint8_t>& rgba, int width, int height);

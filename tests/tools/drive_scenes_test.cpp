@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "archive/cfs.h"
+#include "engine/velq2.h"
 #include "engine/velq_loader.h"
 #include "scenes/vis.h"
 #include "tests/support/gl_bench.h"
@@ -50,7 +51,9 @@ bool Near(BENCH_Rgb a, BENCH_Rgb b) {
 // which the caption keeps plain): no stray pixels, no visible seam.
 void ExpectCaptionShows(const std::vector<uint8_t>& frame, const char* name, int x, int y,
                         Rect area) {
+    CFS_Open(AMBER_DRIVE);
     const CFS_Pict* p = CFS_ReadPNG24(name);
+    CFS_Close();
     const int w = int(p->tile_width * p->tiles_across), h = int(p->tile_height * p->tiles_down);
     const BENCH_Rgb ground = BENCH_Pixel(frame, x, y);
     int ink = 0, stray = 0;
@@ -187,9 +190,9 @@ TEST_F(SceneFit, GlowCaptionShowsAboveTheBar) {
 // Pictures in their scenes.
 
 TEST_F(SceneFit, LoadingBoxesStayReadableOverTheBootPicture) {
-    for (int k = 0; k < VELQ_LOADER_STEPS; ++k) velq_loader_st[k] = k < 3;
     BENCH_EnterEntry(0);
-    const std::vector<uint8_t> frame = BENCH_ReadFrame();
+    for (int k = 0; k < VELQ_LOADER_STEPS; ++k) velq_loader_st[k] = k < 3;
+    const std::vector<uint8_t> frame = At(velq_ctrls.value[0], velq_ctrls.value[1]);
     BENCH_SaveFrame(frame, "data_loading");
     auto light = [&](int x, int y) {
         const BENCH_Rgb p = BENCH_Pixel(frame, x, y);

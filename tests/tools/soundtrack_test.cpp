@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "tests/support/mp3_decode.h"
+#include "headless/mp3_decode.h"
+#include "headless/player.h"
 
 namespace {
 
@@ -16,8 +17,7 @@ constexpr long kRate = 44100;
 
 // Where each tape entry after the loading screen starts, in seconds after
 // the music starts; the last value is where the tape ends.
-const double kEntry[] = {0.0,   13.34,  26.68,  43.36,  61.36, 79.36,
-                         94.36, 119.36, 131.04, 161.44, 171.44};
+const std::vector<double> kEntry = PLAYER_SceneTimes();
 constexpr int kEntries = 10;
 
 struct Track {

@@ -1,11 +1,10 @@
-// amber_capture: the production as a video file. The tape plays through the
-// real start-up steps, loader, sequencer and scenes, in virtual time with a
-// fixed step, on a private Xvfb server started for it; each frame is read
+// amber_capture: the production as a video file. The headless player plays
+// the real start-up steps, loader, sequencer and scenes in virtual time with
+// a fixed step, on a private Xvfb server started for it; each frame is read
 // back and encoded by ffmpeg, and the soundtrack is placed at the frame in
 // which the tape asks for it to play. --still writes PNG stills instead of,
 // or besides, the video.
 #include <GL/gl.h>
-#include <SDL.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,16 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "archive/cfs.h"
-#include "engine/velq2.h"
-#include "engine/velq_loader.h"
-#include "platform/fsound.h"
-#include "scenes/vis.h"
-#include "tests/support/gl_bench.h"
-#include "tests/support/mp3_decode.h"
-#include "tests/support/xvfb.h"
+#include "headless/mp3_decode.h"
+#include "headless/player.h"
 #include "tools/capture/capture_encode.h"
-#include "tools/capture/capture_tape.h"
 
 namespace {
 
@@ -56,9 +48,8 @@ int64_t capture_video_frames = 0;
 int64_t capture_total = 0;         // frames to make, for the progress line
 int64_t capture_play_frame = kNotPlayed;
 uint64_t capture_end_us = 0;  // nothing from here on is asked for
-uint64_t capture_pause_end_us = 0;
 bool capture_done = false;
-std::vector<uint8_t> capture_pixels(BENCH_WIDTH* BENCH_HEIGHT * 4);
+std::vector<uint8_t> capture_pixels(PLAYER_WIDTH* PLAYER_HEIGHT * 4);
 std::chrono::steady_clock::time_point capture_started;
 
 [[noreturn]] void Usage(const char* problem) {
@@ -70,7 +61,7 @@ uint64_t SecondsToUs(const char* text) {
     char* end = nullptr;
     const double s = std::strtod(text, &end);
     if (end == text || *end != '\0' || !(s >= 0)) Usage("times are seconds, 0 or more");
-    return static_cast<uint64_t>(s * CAPTURE_SECOND_US + 0.5);
+    return static_cast<uint64_t>(s * PLAYER_SECOND_US + 0.5);
 }
 
 void ParseStills(const char* list) {
@@ -138,9 +129,9 @@ void SaveStills(uint64_t us, uint64_t next_us) {
     for (uint64_t t : capture_stills) {
         if (t < us || t >= next_us) continue;
         char path[64];
-        std::snprintf(path, sizeof path, "amber_grid_at_%g.png", double(t) / CAPTURE_SECOND_US);
-        BENCH_SavePNG(path, BENCH_ReadFrame(), BENCH_WIDTH, BENCH_HEIGHT);
-        std::fprintf(stderr, "\rstill at %.3f s: %s\n", double(t) / CAPTURE_SECOND_US, path);
+        std::snprintf(path, sizeof path, "amber_grid_at_%g.png", double(t) / PLAYER_SECOND_US);
+        PLAYER_SavePng(path, PLAYER_ReadFrame(), PLAYER_WIDTH, PLAYER_HEIGHT);
+        std::fprintf(stderr, "\rstill at %.3f s: %s\n", double(t) / PLAYER_SECOND_US, path);
     }
 }
 
@@ -149,39 +140,30 @@ void Encode(uint64_t us) {
     if (capture_first_frame < 0) capture_first_frame = capture_frame;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, BENCH_WIDTH, BENCH_HEIGHT, GL_BGRA, GL_UNSIGNED_BYTE, capture_pixels.data());
+    glReadPixels(0, 0, PLAYER_WIDTH, PLAYER_HEIGHT, GL_BGRA, GL_UNSIGNED_BYTE, capture_pixels.data());
     CAPTURE_EncodeFrame(capture_pixels.data());
     ++capture_video_frames;
 }
 
 void MakeFrame() {
-    const uint64_t us = CAPTURE_FrameUs(capture_frame, capture_fps);
-    if (us >= capture_end_us || CAPTURE_Frame(us, true) == 1) {
+    const uint64_t us = PLAYER_FrameUs(capture_frame, capture_fps);
+    if (us >= capture_end_us || PLAYER_FrameAt(us, true) == 1) {
         capture_done = true;
         return;
     }
+    // The soundtrack starts in the frame in which the scenes asked for it.
+    if (capture_play_frame == kNotPlayed && PLAYER_SoundtrackStartUs() != PLAYER_NOT_PLAYED)
+        capture_play_frame = capture_frame;
     Encode(us);
-    SaveStills(us, CAPTURE_FrameUs(capture_frame + 1, capture_fps));
+    SaveStills(us, PLAYER_FrameUs(capture_frame + 1, capture_fps));
     ++capture_frame;
     Progress();
 }
 
-// The loader's pauses pass as frames of virtual time.
-void PlayFor(Uint32 ms) {
-    capture_pause_end_us += ms * uint64_t{1000};
-    while (!capture_done && CAPTURE_FrameUs(capture_frame, capture_fps) < capture_pause_end_us)
-        MakeFrame();
-}
-
-// Start-up as the program does it, with the loader run on this thread and
-// its pauses played as frames; then the tape to its end.
+// Start-up as the program does it, stepped in virtual time; then the tape
+// to its end.
 void Play() {
-    CFS_Open(DataPath(kDrive).c_str());
-    VIS_INIT_Loading();
-    CAPTURE_StartClock();
-    VELQ_CoreInit();
-    velq_loader_pause = PlayFor;
-    VELQ_LoaderThread(nullptr);
+    PLAYER_Start(DataPath(kDrive).c_str());
     while (!capture_done) MakeFrame();
     std::fputc('\n', stderr);
 }
@@ -210,31 +192,23 @@ std::vector<int16_t> Soundtrack() {
 }
 
 void ReportMissingStills() {
-    const uint64_t end = CAPTURE_FrameUs(capture_frame, capture_fps);
+    const uint64_t end = PLAYER_FrameUs(capture_frame, capture_fps);
     for (uint64_t t : capture_stills)
         if (t >= end)
             std::fprintf(stderr,
                          "amber_capture: no still at %.3f s: the production ends at %.3f s\n",
-                         double(t) / CAPTURE_SECOND_US, double(end) / CAPTURE_SECOND_US);
+                         double(t) / PLAYER_SECOND_US, double(end) / PLAYER_SECOND_US);
 }
 
 }  // namespace
 
-// The linker routes the scenes' play request here: the soundtrack starts
-// in the frame being made. A second request leaves it playing.
-extern "C" int __wrap__Z18FSOUND_Stream_PlayiP13FSOUND_STREAM(int channel, FSOUND_STREAM*) {
-    if (capture_play_frame == kNotPlayed) capture_play_frame = capture_frame;
-    return channel;
-}
-
 int main(int argc, char* argv[]) {
     ParseOptions(argc, argv);
-    const uint64_t tape_end = CAPTURE_TapeTimes(capture_fps).back();
+    const uint64_t tape_end = PLAYER_TapeTimes(capture_fps).back();
     const uint64_t end = std::min(tape_end, capture_end_us);
-    capture_total = (end * capture_fps + CAPTURE_SECOND_US - 1) / CAPTURE_SECOND_US;
+    capture_total = (end * capture_fps + PLAYER_SECOND_US - 1) / PLAYER_SECOND_US;
     if (!capture_out.empty()) CAPTURE_EncodeStart(capture_out, capture_fps);
-    XVFB_Start();
-    BENCH_OpenWindow();
+    PLAYER_OpenScreen(true);
     capture_started = std::chrono::steady_clock::now();
     Play();
     if (!capture_out.empty()) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "headless/player.h"
 #include "media/mp3_encode.h"
 #include "tools/soundtrack/synth.h"
 #include "tools/soundtrack/synth_score.h"
@@ -31,7 +32,8 @@ static void SNDT_Write(const char* path, const std::vector<uint8_t>& mp3) {
 
 int main(int argc, char** argv) {
     if (argc != 2) SNDT_Fail("usage: soundtrack OUTPUT.mp3\n");
-    SCO_Render();
+    // The music changes where the tape moves on.
+    SCO_Render(PLAYER_SceneTimes());
     const std::vector<uint8_t> mp3 = MEDIA_EncodeMp3(SYN_Pcm(), 2, SYN_RATE, kKbps);
     if (mp3.empty()) SNDT_Fail("SNDT_Encode: FATAL_ERROR: Encoder settings refused.\n");
     SNDT_Write(argv[1], mp3);

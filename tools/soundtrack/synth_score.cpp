@@ -116,7 +116,7 @@ static const char* const SCO_BASS_OCTAVE = "r.o.r.o.r.o.f.o.";
 
 // One section of the track. A zero level leaves an instrument out.
 struct SCO_Section {
-    double start = 0.0, end = 0.0;  // seconds from the start of the music
+    double start = 0.0, end = 0.0;  // seconds from the start of the music, set from the tape
     int prog = 0;                   // chord progression
     float pad = 0.0f, bright0 = 0.0f, bright1 = 0.0f;  // pad level, brightness at start and end
     float arp = 0.0f;               // pluck arpeggio level
@@ -139,48 +139,48 @@ struct SCO_Section {
 
 static const SCO_Section sco_sections[] = {
     // Title: the pads alone, slowly opening.
-    {.start = 0.0, .end = 13.34, .prog = 0, .pad = 1.0f, .bright0 = 0.1f, .bright1 = 0.45f},
+    {.prog = 0, .pad = 1.0f, .bright0 = 0.1f, .bright1 = 0.45f},
     // Title again: plucks, a held bass and soft hats join; noise rises to the drums.
-    {.start = 13.34, .end = 26.68, .prog = 0, .pad = 1.0f, .bright0 = 0.45f, .bright1 = 0.6f,
+    {.prog = 0, .pad = 1.0f, .bright0 = 0.45f, .bright1 = 0.6f,
      .arp = 0.6f, .arp_step = 2, .bass = 0.8f, .bass_pat = SCO_BASS_HOLD, .hat = 0.35f,
      .hat_pat = SCO_HAT_OFF, .riser = 4.0},
     // Glyphs: the groove starts, kick and pulsing bass.
-    {.start = 26.68, .end = 43.36, .prog = 1, .pad = 0.7f, .bright0 = 0.5f, .bright1 = 0.6f,
+    {.prog = 1, .pad = 0.7f, .bright0 = 0.5f, .bright1 = 0.6f,
      .arp = 0.45f, .arp_step = 1, .bass = 0.9f, .bass_pat = SCO_BASS_PULSE, .kick = 1.0f,
      .kick_pat = SCO_KICK_FOUR, .hat = 0.5f, .hat_pat = SCO_HAT_OFF, .crash = 0.6f},
     // Frame: full groove with snare and the first lead tune.
-    {.start = 43.36, .end = 61.36, .prog = 0, .pad = 0.7f, .bright0 = 0.6f, .bright1 = 0.65f,
+    {.prog = 0, .pad = 0.7f, .bright0 = 0.6f, .bright1 = 0.65f,
      .arp = 0.3f, .arp_step = 1, .bass = 0.9f, .bass_pat = SCO_BASS_PULSE, .kick = 1.0f,
      .kick_pat = SCO_KICK_FOUR, .snare = 0.8f, .snare_pat = SCO_SNARE_BACK, .hat = 0.45f,
      .hat_pat = SCO_HAT_SIXTEENS, .lead = 0.8f, .lead_a = 0, .lead_b = 0, .crash = 0.7f},
     // Figure: breakdown, no kick or snare; pads and a soft singing lead.
-    {.start = 61.36, .end = 79.36, .prog = 2, .pad = 1.0f, .bright0 = 0.7f, .bright1 = 0.5f,
+    {.prog = 2, .pad = 1.0f, .bright0 = 0.7f, .bright1 = 0.5f,
      .arp = 0.4f, .arp_step = 2, .bass = 0.6f, .bass_pat = SCO_BASS_HOLD, .hat = 0.3f,
      .hat_pat = SCO_HAT_OFF, .lead = 0.6f, .lead_a = 1, .lead_b = 1, .crash = 0.4f},
     // Tree: broken beat and bouncing bass.
-    {.start = 79.36, .end = 94.36, .prog = 1, .pad = 0.6f, .bright0 = 0.5f, .bright1 = 0.5f,
+    {.prog = 1, .pad = 0.6f, .bright0 = 0.5f, .bright1 = 0.5f,
      .arp = 0.5f, .arp_step = 1, .bass = 0.9f, .bass_pat = SCO_BASS_BREAK, .kick = 1.0f,
      .kick_pat = SCO_KICK_BREAK, .snare = 0.8f, .snare_pat = SCO_SNARE_BREAK, .hat = 0.45f,
      .hat_pat = SCO_HAT_EIGHTS, .crash = 0.6f},
     // Tunnel: the build-up, pads opening, noise rising, a snare roll at the end.
-    {.start = 94.36, .end = 119.36, .prog = 3, .pad = 0.7f, .bright0 = 0.3f, .bright1 = 0.9f,
+    {.prog = 3, .pad = 0.7f, .bright0 = 0.3f, .bright1 = 0.9f,
      .arp = 0.35f, .arp_step = 1, .bass = 0.9f, .bass_pat = SCO_BASS_PULSE, .kick = 1.0f,
      .kick_pat = SCO_KICK_FOUR, .snare = 0.7f, .snare_pat = SCO_SNARE_BACK, .hat = 0.45f,
      .hat_pat = SCO_HAT_SIXTEENS, .lead = 0.6f, .lead_a = 3, .lead_b = 3, .crash = 0.6f,
      .riser = 8.0, .roll = true, .swell = 0.4f},
     // Pipes: the climax arrives in half time, open hats, the lead loud; a snare
     // roll leads into the full drive.
-    {.start = 119.36, .end = 131.04, .prog = 2, .pad = 0.9f, .bright0 = 0.6f, .bright1 = 0.7f,
+    {.prog = 2, .pad = 0.9f, .bright0 = 0.6f, .bright1 = 0.7f,
      .arp = 0.4f, .arp_step = 1, .bass = 0.8f, .bass_pat = SCO_BASS_HALF, .kick = 0.9f,
      .kick_pat = SCO_KICK_HALF, .snare = 1.0f, .snare_pat = SCO_SNARE_HALF, .hat = 0.5f,
      .hat_pat = SCO_HAT_OPEN, .lead = 1.0f, .lead_a = 1, .lead_b = 1, .crash = 1.0f, .roll = true},
     // Pipes again: the climax at full drive.
-    {.start = 131.04, .end = 161.44, .prog = 2, .pad = 1.0f, .bright0 = 0.95f, .bright1 = 0.95f,
+    {.prog = 2, .pad = 1.0f, .bright0 = 0.95f, .bright1 = 0.95f,
      .arp = 0.45f, .arp_step = 1, .bass = 1.0f, .bass_pat = SCO_BASS_OCTAVE, .kick = 1.0f,
      .kick_pat = SCO_KICK_FOUR, .snare = 0.9f, .snare_pat = SCO_SNARE_BACK, .hat = 0.5f,
      .hat_pat = SCO_HAT_DRIVE, .lead = 1.0f, .lead_a = 2, .lead_b = 1, .crash = 1.0f},
     // Close: pads closing down, a quiet lead, resting on A minor into the fade.
-    {.start = 161.44, .end = SCO_LENGTH, .prog = 4, .pad = 1.3f, .bright0 = 0.5f,
+    {.prog = 4, .pad = 1.3f, .bright0 = 0.5f,
      .bright1 = 0.15f, .arp = 0.3f, .arp_step = 2, .bass = 0.5f, .bass_pat = SCO_BASS_HOLD,
      .lead = 0.45f, .lead_a = 4, .lead_b = 4, .crash = 0.5f},
 };
@@ -312,10 +312,13 @@ static void SCO_Effects(const SCO_Section& s) {
         SYN_Riser(s.end - s.riser, s.end, kRiserGain);
 }
 
-void SCO_Render() {
+void SCO_Render(const std::vector<double>& entries) {
     SYN_Open(SCO_LENGTH);
     SYN_Seed(kSeed);
-    for (const SCO_Section& s : sco_sections) {
+    for (size_t i = 0; i < std::size(sco_sections); ++i) {
+        SCO_Section s = sco_sections[i];
+        s.start = entries.at(i);
+        s.end = i + 1 < std::size(sco_sections) ? entries.at(i + 1) : SCO_LENGTH;
         SCO_Pads(s);
         SCO_Rhythm(s);
         SCO_LeadPart(s);

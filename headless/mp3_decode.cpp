@@ -1,4 +1,4 @@
-#include "tests/support/mp3_decode.h"
+#include "headless/mp3_decode.h"
 
 #include <mpg123.h>
 

@@ -1,4 +1,4 @@
-#include "tests/support/xvfb.h"
+#include "headless/xvfb.h"
 
 #include <signal.h>
 #include <sys/prctl.h>

@@ -1,0 +1,89 @@
+// The production through the headless player in virtual time, as the
+// program plays it: the loading boxes fill at the loader's pace, entry 1 and
+// the soundtrack start with the loader's release, and every entry keeps to
+// channel time whatever the frame rate.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "engine/velq2.h"
+#include "tests/support/gl_bench.h"
+
+namespace {
+
+constexpr int kFps = 50;
+constexpr uint64_t kMs = 1000;
+
+// Loading box k is solid when its whole 20 x 24 inside is black.
+bool BoxSolid(const std::vector<uint8_t>& frame, int k) {
+    for (int y = 429; y < 452; ++y)
+        for (int x = 20 + 40 * k - 9; x < 20 + 40 * k + 9; ++x) {
+            const BENCH_Rgb p = BENCH_Pixel(frame, x, y);
+            if (p.r || p.g || p.b) return false;
+        }
+    return true;
+}
+
+class Player : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { BENCH_Start(); }
+};
+
+TEST_F(Player, BoxesFillAtTheLoaderPaceThenEntryOneStartsTheSoundtrack) {
+    const std::vector<uint64_t> tape = PLAYER_TapeTimes(kFps);
+    testing::internal::CaptureStdout();
+    PLAYER_Start(AMBER_DRIVE);
+    std::array<uint64_t, 8> filled{};
+    uint64_t us = 0;
+    for (int64_t k = 1; velq_caller == 0; ++k) {
+        PLAYER_FrameAt(us = PLAYER_FrameUs(k, kFps), true);
+        const auto frame = BENCH_ReadFrame();
+        for (int b = 0; b < 8; ++b)
+            if (!filled[b] && velq_caller == 0 && BoxSolid(frame, b)) filled[b] = us;
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    // 3 s, then the steps' pauses of 1 or 2 s.
+    EXPECT_EQ(filled, (std::array<uint64_t, 8>{3000 * kMs, 4000 * kMs, 6000 * kMs, 7000 * kMs,
+                                               8000 * kMs, 10000 * kMs, 11000 * kMs, 12000 * kMs}));
+    // The release comes 13 s in, before that frame: the frame computes the
+    // clock out of its range and entry 1 starts, whose PREP asks for the
+    // soundtrack.
+    EXPECT_EQ(us, tape[0]);
+    EXPECT_EQ(us, 13000 * kMs);
+    EXPECT_EQ(PLAYER_SoundtrackStartUs(), us);
+    EXPECT_TRUE(out.starts_with("CFS_Open: Attempting to open drive " AMBER_DRIVE)) << out;
+    EXPECT_TRUE(out.ends_with(
+        " drive)\nVELQ_LOADER\nVELQ_TIMER\nVELQ_CORE\nCFS_Close: Closing drive ... done.\n"))
+        << out;
+}
+
+// Frames come at uneven times, as a busy machine draws them; the clock counts
+// the 20 ms periods that have passed whenever it ticks, so each entry still
+// lasts its channel time, within a tick and a frame.
+TEST_F(Player, EntriesKeepToChannelTimeAtUnevenFrameTimes) {
+    const std::vector<uint64_t> tape = PLAYER_TapeTimes(kFps);
+    VELQ_TapeEntry saved[VELQ_TAPE_LENGTH];
+    std::memcpy(saved, velq_tape, sizeof saved);
+    for (int e = 1; e <= VELQ_LAST_ENTRY; ++e) velq_tape[e].call = velq_tape[e].prep = [] {};
+    PLAYER_Start(AMBER_DRIVE);
+    constexpr uint64_t kLongestFrame = 45 * kMs;
+    std::mt19937 random(7);
+    std::vector<uint64_t> starts;
+    uint64_t us = 0;
+    while (velq_caller <= VELQ_LAST_ENTRY) {
+        us += 1 * kMs + random() % kLongestFrame;
+        const int32_t entry = velq_caller;
+        if (PLAYER_FrameAt(us, false) == 1 || velq_caller != entry) starts.push_back(us);
+    }
+    std::memcpy(velq_tape, saved, sizeof saved);
+    ASSERT_EQ(starts.size(), tape.size());
+    for (size_t e = 1; e < tape.size(); ++e) {
+        const double lasted = double(starts[e] - starts[e - 1]), expected = tape[e] - tape[e - 1];
+        EXPECT_NEAR(lasted, expected, 20 * kMs + kLongestFrame) << "entry " << e;
+    }
+}
+
+}  // namespace
