@@ -1,44 +1,37 @@
-// Every scene's INIT against the production drive, as the loader runs them:
-// the drive holds what the scenes read, and each step is quick next to the
-// loader's one-second pauses.
+// Every scene's INIT against the production drive, run by the loader's own
+// steps: the drive holds what the scenes read, and each step is quick next
+// to the loader's one-second pauses.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
 
 #include "archive/cfs.h"
-#include "scenes/vis.h"
+#include "engine/velq2.h"
+#include "engine/velq_loader.h"
 
 namespace {
 
-struct Step {
-    const char* name;
-    void (*init[2])();
-};
-
 TEST(SceneInit, EveryLoaderStepReadsItsAssetsQuickly) {
     CFS_Open(AMBER_DRIVE);
-    const Step steps[] = {
-        {"Thornax + Zelto", {VIS_INIT_Thornax, VIS_INIT_Zelto}},
-        {"Angel", {VIS_INIT_Angel, nullptr}},
-        {"Tree", {VIS_INIT_Tree, nullptr}},
-        {"TMagic", {VIS_INIT_TMagic, nullptr}},
-        {"Glow", {VIS_INIT_Glow, nullptr}},
-        {"Quibo", {VIS_INIT_Quibo, nullptr}},
-    };
-    for (const Step& step : steps) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(VELQ_LoaderNext(), 3000);  // the trace line, then the first pause
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "VELQ_LOADER\n");
+    for (int step = 0; step < VELQ_LOADER_STEPS; ++step) {
         const auto start = std::chrono::steady_clock::now();
-        for (auto init : step.init)
-            if (init) init();
+        EXPECT_GT(VELQ_LoaderNext(), 0) << step;
         const double ms =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
-        std::printf("INIT %-16s %7.1f ms\n", step.name, ms);
-        EXPECT_LT(ms, 300.0) << step.name;
+        std::printf("step %d %7.1f ms\n", step, ms);
+        EXPECT_LT(ms, 300.0) << "step " << step;
+        EXPECT_EQ(velq_loader_st[step], 1u) << step;
     }
     testing::internal::CaptureStdout();
-    CFS_Close();
+    EXPECT_EQ(VELQ_LoaderNext(), VELQ_LOADER_DONE);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "CFS_Close: Closing drive ... done.\n");
+    EXPECT_EQ(velq_tape[0].channel[0].acc, -10.0f);
+    EXPECT_EQ(VELQ_LoaderNext(), VELQ_LOADER_DONE);
 }
 
 }  // namespace
