@@ -2,11 +2,13 @@
 #include "engine/main.h"
 
 #include <SDL.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "engine/velq2.h"
+#include "engine/velq_display.h"
 #include "engine/velq_exit.h"
 #include "engine/velq_play.h"
 
@@ -53,6 +55,7 @@ constexpr const char* kSoundErrors[] = {
 constexpr int kSoundErrorCount = sizeof(kSoundErrors) / sizeof(kSoundErrors[0]);
 
 void OpenScreen() {
+    VELQ_DisplayInit();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
         puts("SDL initialization error ...");
         exit(1);
@@ -102,11 +105,17 @@ bool QuitRequested() {
 }  // namespace
 
 void VELQ_Shutdown(int status) {
-    VELQ_ExitBegin();
+    VELQ_ExitBegin(status);
     FSOUND_Stream_Stop(music);
     FSOUND_Stream_Close(music);
     FSOUND_Close();
     SDL_RemoveTimer(velq_timer_id);
+    // Without a display there is no cursor to show, and SDL's exit handler
+    // would wait on the dead connection for good.
+    if (VELQ_DisplayLost()) {
+        fflush(stdout);
+        _exit(status);
+    }
     SDL_ShowCursor(SDL_ENABLE);
     exit(status);
 }

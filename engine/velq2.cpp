@@ -36,6 +36,11 @@ uint32_t velq_tick_busy = 0;
 // with real time when the timer fires late or merges callbacks.
 uint64_t velq_tick_due = 0;
 
+// A gap longer than this is a stall, not a late tick: the process stood
+// still (stopped, or starved by the machine) and the music stood still with
+// it, so the clock resumes where it stopped instead of catching up.
+constexpr uint64_t kStallUs = 250000;
+
 uint64_t SteadyClockUs() {
     using namespace std::chrono;
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
@@ -124,11 +129,16 @@ int32_t Advance() {
     return 0;
 }
 
-// The number of whole periods that have ended since the last count.
+// The number of whole periods that have ended since the last count; none
+// after a stall, from whose end the periods count anew.
 uint64_t CountPeriods() {
     const uint64_t now = velq_clock_us();
     const uint64_t due = TickDue().load(std::memory_order_relaxed);
     if (now < due) return 0;
+    if (now - (due - kTickUs) > kStallUs) {
+        TickDue().store(now + kTickUs, std::memory_order_relaxed);
+        return 0;
+    }
     const uint64_t periods = (now - due) / kTickUs + 1;
     TickDue().store(due + periods * kTickUs, std::memory_order_relaxed);
     return periods;

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "archive/cfs.h"
@@ -34,6 +35,12 @@ constexpr auto kPoll = 1ms;
 std::atomic<int> velq_exit_state{kRunning};
 static_assert(std::atomic<int>::is_always_lock_free);
 std::thread::id velq_main_thread;
+// The status the main thread is ending with, once it is.
+std::atomic<int> velq_exit_status{1};
+std::atomic<bool> velq_display_lost{false};
+std::atomic<bool> velq_display_reported{false};
+
+bool OnMainThread() { return std::this_thread::get_id() == velq_main_thread; }
 
 // The first SIGINT or SIGTERM asks for the same end as a window close; a
 // second one, while an end is under way, ends the process as by default.
@@ -65,11 +72,31 @@ bool VELQ_EndingWithin(std::chrono::milliseconds limit) {
 
 // The drive's failure hook: its message is already out and flushed.
 void VELQ_OnFatal() {
-    if (std::this_thread::get_id() == velq_main_thread) VELQ_Shutdown(1);
+    if (OnMainThread()) VELQ_Shutdown(1);
     VELQ_HandOver();
 }
 
 }  // namespace
+
+void VELQ_ExitDisplayFailed(const char* message) {
+    if (!velq_display_reported.exchange(true)) std::fprintf(stderr, "%s\n", message);
+    int running = kRunning;
+    velq_exit_state.compare_exchange_strong(running, kFatalAsked, std::memory_order_acq_rel);
+}
+
+void VELQ_ExitDisplayLost(const char* message) {
+    velq_display_lost.store(true);
+    VELQ_ExitDisplayFailed(message);
+    if (!OnMainThread()) VELQ_HandOver();
+    // Lost while shutting down: what is left of it needs the display.
+    if (velq_exit_state.load(std::memory_order_acquire) == kEnding) {
+        std::fflush(stdout);
+        _exit(velq_exit_status.load());
+    }
+    VELQ_Shutdown(1);
+}
+
+bool VELQ_DisplayLost() { return velq_display_lost.load(); }
 
 void VELQ_ExitInit() {
     velq_main_thread = std::this_thread::get_id();
@@ -94,4 +121,7 @@ int VELQ_ExitPending() {
     }
 }
 
-void VELQ_ExitBegin() { velq_exit_state.store(kEnding, std::memory_order_release); }
+void VELQ_ExitBegin(int status) {
+    velq_exit_status.store(status);
+    velq_exit_state.store(kEnding, std::memory_order_release);
+}

@@ -16,6 +16,21 @@ void VELQ_ExitInit();
 // another thread (1); VELQ_EXIT_NONE when there is none.
 int VELQ_ExitPending();
 
-// Marks that the main thread is ending the process; from here on a failing
-// thread only waits for the end.
-void VELQ_ExitBegin();
+// Marks that the main thread is ending the process with status; from here
+// on a failing thread only waits for the end.
+void VELQ_ExitBegin(int status);
+
+// The display failed under the production: prints message as one line on
+// standard error (only the first such message) and asks the main thread to
+// end with status 1. It returns at once, for the display's error handler,
+// which must return to the library call that noticed the failure.
+void VELQ_ExitDisplayFailed(const char* message);
+
+// The display connection is lost, which no display library call returns
+// from: as VELQ_ExitDisplayFailed, then on the main thread the production
+// ends here, and another thread hands the failure over. Shutdown then
+// leaves the display alone.
+[[noreturn]] void VELQ_ExitDisplayLost(const char* message);
+
+// True once the display connection is lost.
+bool VELQ_DisplayLost();

@@ -25,8 +25,20 @@ bool player_started = false;
 // releases it.
 VELQ_Channel player_loading_clock;
 
+constexpr uint64_t kTickUs = 20000;
+
 uint64_t VirtualClock() { return player_now_us; }
 void Nothing() {}
+void Tick() { VElQ_Tick(0, nullptr); }
+
+// Moves virtual time on to us a tick at a time, running catch_up after each
+// step: the clock takes a longer gap for a stall and would not catch it up.
+void StepTo(uint64_t us, void (*catch_up)()) {
+    while (player_now_us < us) {
+        player_now_us = std::min(us, player_now_us + kTickUs);
+        catch_up();
+    }
+}
 
 bool EntryClockOutOfRange() {
     const VELQ_Channel& c = velq_tape[velq_caller].channel[0];
@@ -90,10 +102,7 @@ void PLAYER_Start(const char* drive) {
     VELQ_PLAY_Start(drive, VELQ_PLAY_STEPPED);
 }
 
-void PLAYER_AdvanceTo(uint64_t us) {
-    player_now_us = std::max(player_now_us, us);
-    VELQ_PLAY_CatchUp();
-}
+void PLAYER_AdvanceTo(uint64_t us) { StepTo(us, VELQ_PLAY_CatchUp); }
 
 int PLAYER_FrameAt(uint64_t us, bool draw) {
     PLAYER_AdvanceTo(us);
@@ -116,9 +125,8 @@ std::vector<uint64_t> PLAYER_TapeTimes(int fps) {
     const uint64_t release = VELQ_LoaderPaceMs() * uint64_t{1000};
     std::vector<uint64_t> times;
     for (int64_t k = 0; velq_caller <= VELQ_LAST_ENTRY; ++k) {
-        player_now_us = PLAYER_FrameUs(k, fps);
+        StepTo(PLAYER_FrameUs(k, fps), Tick);
         if (player_now_us >= release) VELQ_LoaderRelease();
-        VElQ_Tick(0, nullptr);
         const int32_t entry = velq_caller;
         if (SequenceFrame(false) == 1 || velq_caller != entry) times.push_back(player_now_us);
     }

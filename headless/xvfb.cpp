@@ -15,14 +15,6 @@ namespace {
 pid_t xvfb_pid = 0;
 pid_t owner_pid = 0;
 
-// Forked children inherit the exit handler; only the process that started
-// the server stops it.
-void StopXvfb() {
-    if (xvfb_pid <= 0 || getpid() != owner_pid) return;
-    kill(xvfb_pid, SIGTERM);
-    waitpid(xvfb_pid, nullptr, 0);
-    xvfb_pid = 0;
-}
 
 [[noreturn]] void ExecXvfb(int ready_fd) {
     // The server must not outlive a test that crashes.
@@ -61,6 +53,15 @@ void XVFB_Start() {
     if (number.empty())
         throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
     setenv("DISPLAY", (":" + number).c_str(), 1);
+    if (owner_pid == 0) atexit(XVFB_Stop);
     owner_pid = getpid();
-    atexit(StopXvfb);
+}
+
+// Forked children inherit the exit handler; only the process that started
+// the server stops it.
+void XVFB_Stop() {
+    if (xvfb_pid <= 0 || getpid() != owner_pid) return;
+    kill(xvfb_pid, SIGTERM);
+    waitpid(xvfb_pid, nullptr, 0);
+    xvfb_pid = 0;
 }

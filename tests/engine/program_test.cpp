@@ -64,13 +64,17 @@ std::string ReadFile(const std::string& path) {
 
 class Program {
 public:
-    explicit Program(const char* audio_driver = "disk", const std::string& dir = AMBER_BUILD_DIR) {
+    // With with_stderr, output() holds what the program writes to standard
+    // error as well; otherwise that goes to the test's own.
+    explicit Program(const char* audio_driver = "disk", const std::string& dir = AMBER_BUILD_DIR,
+                     bool with_stderr = false) {
         XVFB_Start();
         int fds[2];
         EXPECT_EQ(pipe(fds), 0);
         pid_ = fork();
         if (pid_ == 0) {
             dup2(fds[1], STDOUT_FILENO);
+            if (with_stderr) dup2(fds[1], STDERR_FILENO);
             close(fds[0]);
             setenv("SDL_AUDIODRIVER", audio_driver, 1);
             setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
@@ -164,12 +168,23 @@ Window FindWindow(Display* d, Window w, const char* title) {
     return found;
 }
 
-// Asks the program's window to close, as a window manager's close button does.
-void CloseWindow(const char* title) {
+// What another X client does to the program's window.
+enum WindowDeed { kAskToClose, kDestroy, kKillClient };
+
+// Asks the program's window to close, as a window manager's close button
+// does; or destroys it, or kills the program's connection, as a window
+// manager's "kill" does.
+void CloseWindow(const char* title, WindowDeed deed = kAskToClose) {
     Display* d = XOpenDisplay(nullptr);
     ASSERT_NE(d, nullptr);
     const Window w = FindWindow(d, DefaultRootWindow(d), title);
     ASSERT_NE(w, 0u) << "no window called " << title;
+    if (deed != kAskToClose) {
+        if (deed == kDestroy) XDestroyWindow(d, w);
+        if (deed == kKillClient) XKillClient(d, w);
+        XCloseDisplay(d);
+        return;
+    }
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = w;
@@ -299,20 +314,32 @@ private:
     std::thread thread_;
 };
 
-// The picture keeps with the soundtrack, which starts with entry 1: entries
-// 2 to `last` start, and the tape ends, when the channel time of the entries
-// before it has passed in real time.
-void ExpectEntriesOnChannelTime(const EntryWatch& watch, int last) {
+// The picture keeps with the soundtrack, which starts with entry 1 and
+// stands still with the process: entries 2 to `last` start, and the tape
+// ends, when the channel time of the entries before it and the stall have
+// passed in real time.
+void ExpectEntriesOnChannelTime(const EntryWatch& watch, int last, double stall) {
     const auto first = watch.At(1, 30s);
     ASSERT_TRUE(first) << "entry 1 never started";
     for (int e = 2; e <= last; ++e) {
         const auto at = watch.At(e, 40s);
         ASSERT_TRUE(at) << "entry " << e << " never started";
-        const double real = Seconds(*at - *first);
-        std::printf("entry %d at %.3f s after entry 1 (channel time %.2f s)\n", e, real,
-                    kSceneTimes[e - 1]);
-        EXPECT_NEAR(real, kSceneTimes[e - 1], e == 11 ? 0.06 : 0.04) << "entry " << e;
+        const double real = Seconds(*at - *first), expected = kSceneTimes[e - 1] + stall;
+        std::printf("entry %d at %.3f s after entry 1 (channel time %.2f s + stall %.3f s)\n", e,
+                    real, kSceneTimes[e - 1], stall);
+        EXPECT_NEAR(real, expected, e == 11 ? 0.06 : 0.04) << "entry " << e;
     }
+}
+
+// Stops the process for a while 1 s into entry 1; returns how long it stood.
+double Stall(const Program& p, Clock::time_point first, double seconds) {
+    std::this_thread::sleep_until(first + 1s);
+    const auto stopped = Clock::now();
+    p.Signal(SIGSTOP);
+    std::this_thread::sleep_for(After(seconds));
+    const auto resumed = Clock::now();
+    p.Signal(SIGCONT);
+    return Seconds(resumed - stopped);
 }
 
 // Started and showing its first frames, ready for input.
@@ -343,9 +370,10 @@ TEST(Program, OtherKeysAndKeyReleasesDoNotQuit) {
 }
 
 // The start-up trace in order, loading to its end, and the tape on channel
-// time: up to entry 3 here, to its end in the soak with stills of every
-// entry, where the program then exits by itself.
-TEST(ProgramRun, StartsInOrderAndKeepsTheTapeOnChannelTime) {
+// time after the process stood still for 1 s (5 s in the soak) in entry 1:
+// up to entry 3 here, to its end in the soak with stills of every entry,
+// where the program then exits by itself.
+TEST(ProgramRun, StartsInOrderAndKeepsTheTapeOnChannelTimeAfterAStall) {
     const int last = Soak() ? 11 : 3;
     Program p;
     ASSERT_TRUE(p.WaitFor("VELQ_LOADER\n", 20s)) << p.output();
@@ -356,13 +384,14 @@ TEST(ProgramRun, StartsInOrderAndKeepsTheTapeOnChannelTime) {
     std::printf("entry 1 at %.2f s after the loader started\n", Seconds(*first - loader_start));
     EXPECT_GE(Seconds(*first - loader_start), kFirstScene);
     EXPECT_LE(Seconds(*first - loader_start), kFirstScene + 1);
+    const double stall = Stall(p, *first, Soak() ? 5 : 1);
     if (Soak()) {
         Display* d = XOpenDisplay(nullptr);
         ASSERT_NE(d, nullptr);
-        SaveStills(d, *first);
+        SaveStills(d, *first + After(stall));
         XCloseDisplay(d);
     }
-    ExpectEntriesOnChannelTime(watch, last);
+    ExpectEntriesOnChannelTime(watch, last, stall);
     if (!Soak()) Xdotool("key Escape");
     EXPECT_EQ(p.WaitExit(20s), 0) << p.output();
 
@@ -377,6 +406,29 @@ TEST(ProgramRun, StartsInOrderAndKeepsTheTapeOnChannelTime) {
     EXPECT_LT(at("VELQ_TIMER\n"), at("VELQ_CORE\n"));
     EXPECT_LT(at("VELQ_LOADER\n"), at("CFS_Close: Closing drive ... done.\n")) << out;
     EXPECT_NE(at("VELQ_CORE\n"), std::string::npos);
+}
+
+// The window destroyed by another client, the program's connection killed,
+// or the X server gone: a one-line message and status 1 within a second.
+TEST(Program, LosingTheWindowOrTheDisplayEndsWithStatusOneWithinASecond) {
+    const char* const kClosed = "VELQ_Display: FATAL_ERROR: The window was closed from outside.\n";
+    const char* const kLost = "VELQ_Display: FATAL_ERROR: The display connection was lost.\n";
+    const std::pair<const char*, const char*> cases[] = {
+        {"window destroyed", kClosed}, {"connection killed", kLost}, {"server killed", kLost}};
+    for (const auto& [name, message] : cases) {
+        Program p("disk", AMBER_BUILD_DIR, true);
+        WaitRunning(p);
+        const auto lost = Clock::now();
+        if (name == cases[0].first) CloseWindow(kCaption, kDestroy);
+        if (name == cases[1].first) CloseWindow(kCaption, kKillClient);
+        if (name == cases[2].first) XVFB_Stop();
+        const int status = p.WaitExit(2 * kQuitWithin);
+        const double took = Seconds(Clock::now() - lost);
+        std::printf("%s: status %d after %.3f s\n", name, status, took);
+        EXPECT_EQ(status, 1) << name << ": " << p.output();
+        EXPECT_LT(took, Seconds(kQuitWithin)) << name;
+        EXPECT_TRUE(p.output().ends_with(message)) << name << ": " << p.output();
+    }
 }
 
 TEST(Program, WithoutSoundDeviceReportsTheErrorAndReturnsOne) {

@@ -235,7 +235,7 @@ TEST_F(Sequencer, TapeEndStopsDrawingAndTheClock) {
     EXPECT_TRUE(calls.empty());
 }
 
-TEST_F(Sequencer, TickFollowsElapsedPeriodsUnlessHeld) {
+TEST_F(Sequencer, TickFollowsElapsedPeriodsUnlessHeldOrStalled) {
     Tick();
     Tick();
     for (int k = 0; k < 8; ++k) {
@@ -257,7 +257,16 @@ TEST_F(Sequencer, TickFollowsElapsedPeriodsUnlessHeld) {
     Tick(2 * kPeriodUs);
     velq_ctrl = 0;
     Tick();
-    EXPECT_EQ(velq_ctrls.clock[5].t, t + kTick);
+    t += kTick;
+    EXPECT_EQ(velq_ctrls.clock[5].t, t);
+    // A stall of over a quarter second is not caught up: the clock resumes
+    // where it stopped. A tick 240 ms late still catches up.
+    Tick(5000000);
+    EXPECT_EQ(velq_ctrls.clock[5].t, t);
+    Tick();
+    Tick(12 * kPeriodUs);
+    for (int i = 0; i < 13; ++i) t += kTick;
+    EXPECT_EQ(velq_ctrls.clock[5].t, t);
 }
 
 TEST_F(Sequencer, ZeroRateChannelSitsOnItsMax) {
