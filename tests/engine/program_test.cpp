@@ -13,6 +13,7 @@
 #include <pthread.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,6 +63,20 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Every thread's stack, as gdb reads it from a core file or a live process
+// ("-p PID").
+std::string Backtraces(const std::string& source) {
+    std::string out;
+    FILE* gdb = popen(("gdb -batch -ex 'thread apply all bt' " AMBER_PROGRAM " " + source +
+                       " 2>&1")
+                          .c_str(),
+                      "r");
+    char buf[4096];
+    for (size_t n; gdb && (n = fread(buf, 1, sizeof buf, gdb)) > 0;) out.append(buf, n);
+    if (gdb) pclose(gdb);
+    return out;
+}
+
 class Program {
 public:
     // With with_stderr, output() holds what the program writes to standard
@@ -79,6 +94,9 @@ public:
             setenv("SDL_AUDIODRIVER", audio_driver, 1);
             setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
             RedirectSanitizerReports();
+            // A crash leaves a core file for its backtraces.
+            const rlimit core{RLIM_INFINITY, RLIM_INFINITY};
+            setrlimit(RLIMIT_CORE, &core);
             if (chdir(dir.c_str()) != 0) _exit(126);
             execl(AMBER_PROGRAM, AMBER_PROGRAM, static_cast<char*>(nullptr));
             _exit(127);
@@ -86,9 +104,12 @@ public:
         close(fds[1]);
         out_ = fds[0];
         fcntl(out_, F_SETFL, O_NONBLOCK);
+        dir_ = dir;
     }
     ~Program() {
         if (pid_ > 0 && status_ < 0) {
+            std::printf("still running at the test's end:\n%s\n",
+                        Backtraces("-p " + std::to_string(pid_)).c_str());
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
@@ -113,7 +134,7 @@ public:
                 status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
                 // No test ends the program by a signal it does not catch; what
                 // the program printed before it died is in the test's stderr.
-                EXPECT_FALSE(WIFSIGNALED(raw)) << strsignal(WTERMSIG(raw));
+                if (WIFSIGNALED(raw)) ADD_FAILURE() << strsignal(WTERMSIG(raw)) << CoreBacktraces();
             } else {
                 Pump(10);
             }
@@ -128,6 +149,17 @@ public:
     pid_t pid() const { return pid_; }
 
 private:
+    // The backtraces of the core file the program left, which goes.
+    std::string CoreBacktraces() const {
+        for (const std::string& name : {dir_ + "/core", dir_ + "/core." + std::to_string(pid_)}) {
+            if (!std::filesystem::exists(name)) continue;
+            const std::string traces = Backtraces(name);
+            std::filesystem::remove(name);
+            return "\n" + traces;
+        }
+        return " (no core file)";
+    }
+
     // Reads what is available: the number of bytes, 0 when none came
     // within wait_ms, -1 at the end of the output.
     int Pump(int wait_ms) {
@@ -140,6 +172,7 @@ private:
         return static_cast<int>(n);
     }
 
+    std::string dir_;
     pid_t pid_ = -1;
     int out_ = -1;
     int status_ = -1;
