@@ -20,8 +20,7 @@ SDL_TimerID velq_timer_id = nullptr;
 
 namespace {
 
-constexpr Uint32 kTickMs = 20;
-constexpr uint64_t kTickUs = kTickMs * 1000;
+constexpr uint64_t kTickUs = VELQ_TICK_MS * 1000;
 constexpr float kTickSeconds = 0.02f;
 constexpr float kClampDistance = 1.0f;
 constexpr int kChannels = 8;
@@ -176,7 +175,7 @@ void VELQ_ClockInit() {
 
 void VELQ_TimerInit() {
     VELQ_ClockInit();
-    velq_timer_id = SDL_AddTimer(kTickMs, VElQ_Tick, nullptr);
+    velq_timer_id = SDL_AddTimer(VELQ_TICK_MS, VElQ_Tick, nullptr);
 }
 
 void VELQ_CoreInit() {

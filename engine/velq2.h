@@ -39,6 +39,8 @@ struct VELQ_Ctrls {
 };
 
 constexpr int VELQ_TAPE_LENGTH = 14;
+// The clock's period: each tick adds 0.02 s of channel time.
+constexpr Uint32 VELQ_TICK_MS = 20;
 constexpr int VELQ_LAST_ENTRY = 10;
 
 // Static data; the loader thread writes entry 0's channel-0 acc once.

@@ -10,8 +10,10 @@
 
 namespace {
 
-constexpr const char* kWindowClosed = "VELQ_Display: FATAL_ERROR: The window was closed from outside.";
-constexpr const char* kConnectionLost = "VELQ_Display: FATAL_ERROR: The display connection was lost.";
+constexpr const char* kWindowClosed =
+    "VELQ_Display: FATAL_ERROR: The window was closed from outside.";
+constexpr const char* kConnectionLost =
+    "VELQ_Display: FATAL_ERROR: The display connection was lost.";
 
 // Xlib's own handler, for every other error.
 XErrorHandler velq_display_next = nullptr;

@@ -19,8 +19,9 @@ uint64_t velq_play_loader_due = kNever;
 void CatchUpLoader(uint64_t now) {
     while (velq_play_loader_due <= now) {
         const int pause_ms = VELQ_LoaderNext();
-        velq_play_loader_due =
-            pause_ms == VELQ_LOADER_DONE ? kNever : velq_play_loader_due + pause_ms * uint64_t{1000};
+        velq_play_loader_due = pause_ms == VELQ_LOADER_DONE
+                                   ? kNever
+                                   : velq_play_loader_due + pause_ms * uint64_t{1000};
     }
 }
 
@@ -44,7 +45,7 @@ void VELQ_PLAY_Start(const char* drive, VELQ_PlayMode mode) {
 
 void VELQ_PLAY_CatchUp() {
     CatchUpLoader(velq_clock_us());
-    VElQ_Tick(0, nullptr);
+    VElQ_Tick(VELQ_TICK_MS, nullptr);
 }
 
 int32_t VELQ_PLAY_Frame() {

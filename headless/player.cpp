@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -18,6 +19,8 @@
 
 namespace {
 
+constexpr uint64_t kTickUs = VELQ_TICK_MS * uint64_t{1000};
+
 uint64_t player_now_us = 0;
 uint64_t player_played_us = PLAYER_NOT_PLAYED;
 bool player_started = false;
@@ -25,11 +28,9 @@ bool player_started = false;
 // releases it.
 VELQ_Channel player_loading_clock;
 
-constexpr uint64_t kTickUs = 20000;
-
 uint64_t VirtualClock() { return player_now_us; }
 void Nothing() {}
-void Tick() { VElQ_Tick(0, nullptr); }
+void Tick() { VElQ_Tick(VELQ_TICK_MS, nullptr); }
 
 // Moves virtual time on to us a tick at a time, running catch_up after each
 // step: the clock takes a longer gap for a stall and would not catch it up.

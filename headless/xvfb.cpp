@@ -15,7 +15,6 @@ namespace {
 pid_t xvfb_pid = 0;
 pid_t owner_pid = 0;
 
-
 [[noreturn]] void ExecXvfb(int ready_fd) {
     // The server must not outlive a test that crashes.
     prctl(PR_SET_PDEATHSIG, SIGTERM);

@@ -34,9 +34,9 @@
 #include <thread>
 
 #include "archive/cfs.h"
-#include "tests/support/archive_support.h"
 #include "headless/player.h"
 #include "headless/xvfb.h"
+#include "tests/support/archive_support.h"
 #include "tests/support/gl_bench.h"
 
 namespace {
@@ -67,10 +67,9 @@ std::string ReadFile(const std::string& path) {
 // ("-p PID").
 std::string Backtraces(const std::string& source) {
     std::string out;
-    FILE* gdb = popen(("gdb -batch -ex 'thread apply all bt' " AMBER_PROGRAM " " + source +
-                       " 2>&1")
-                          .c_str(),
-                      "r");
+    FILE* gdb = popen(
+        ("gdb -batch -ex 'thread apply all bt' " AMBER_PROGRAM " " + source + " 2>&1").c_str(),
+        "r");
     char buf[4096];
     for (size_t n; gdb && (n = fread(buf, 1, sizeof buf, gdb)) > 0;) out.append(buf, n);
     if (gdb) pclose(gdb);

@@ -28,7 +28,8 @@ using Ms = std::chrono::duration<double, std::milli>;
 // (the loader's steps included) before each frame's clock starts.
 std::vector<std::vector<double>> PlayTape() {
     std::vector<std::vector<double>> times(VELQ_LAST_ENTRY + 1);
-    const auto drive = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "amber_grid.cfs";
+    const auto drive =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "amber_grid.cfs";
     PLAYER_Start(drive.c_str());
     for (int64_t k = 1;; ++k) {
         PLAYER_AdvanceTo(PLAYER_FrameUs(k, kFps));

@@ -45,7 +45,7 @@ std::vector<uint64_t> capture_stills;
 int64_t capture_frame = 0;         // the next frame to make
 int64_t capture_first_frame = -1;  // the video's first frame
 int64_t capture_video_frames = 0;
-int64_t capture_total = 0;         // frames to make, for the progress line
+int64_t capture_total = 0;  // frames to make, for the progress line
 int64_t capture_play_frame = kNotPlayed;
 uint64_t capture_end_us = 0;  // nothing from here on is asked for
 bool capture_done = false;
@@ -140,7 +140,8 @@ void Encode(uint64_t us) {
     if (capture_first_frame < 0) capture_first_frame = capture_frame;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, PLAYER_WIDTH, PLAYER_HEIGHT, GL_BGRA, GL_UNSIGNED_BYTE, capture_pixels.data());
+    glReadPixels(0, 0, PLAYER_WIDTH, PLAYER_HEIGHT, GL_BGRA, GL_UNSIGNED_BYTE,
+                 capture_pixels.data());
     CAPTURE_EncodeFrame(capture_pixels.data());
     ++capture_video_frames;
 }
