@@ -299,7 +299,8 @@ void SaveStills(Display* d, Clock::time_point scene_clock) {
 }
 
 // Where the program's tape entry index lies in its process: the symbol's
-// place in the (position-independent) executable plus where it is mapped.
+// place in the (position-independent) executable plus where the executable's
+// first mapping starts (a sanitizer's shadow memory may come before it).
 uintptr_t EntryIndexAddress(pid_t pid) {
     FILE* nm = popen("nm " AMBER_PROGRAM, "r");
     char line[512];
@@ -308,9 +309,11 @@ uintptr_t EntryIndexAddress(pid_t pid) {
         if (std::strstr(line, " velq_caller\n")) offset = std::strtoull(line, nullptr, 16);
     if (nm) pclose(nm);
     std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
-    std::string first;
-    std::getline(maps, first);
-    return offset ? std::strtoull(first.c_str(), nullptr, 16) + offset : 0;
+    const std::string program = std::filesystem::canonical(AMBER_PROGRAM).string();
+    for (std::string mapping; offset && std::getline(maps, mapping);)
+        if (mapping.ends_with(" " + program))
+            return std::strtoull(mapping.c_str(), nullptr, 16) + offset;
+    return 0;
 }
 
 // When the program enters each tape entry (index 11: the tape's end), read
