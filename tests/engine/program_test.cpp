@@ -238,6 +238,15 @@ constexpr auto kQuitWithin = 3s;
 constexpr auto kQuitWithin = 1s;
 #endif
 
+// How far an entry may start from its channel time. Each entry's clock starts
+// in the frame that notices the last one ended, so a sanitised build's
+// slower frames let the entries drift further by the tape's end.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr double kOnTime = 0.1;
+#else
+constexpr double kOnTime = 0.04;
+#endif
+
 // The whole screen as RGBA, row 0 at the bottom (the bench's frame layout).
 std::vector<uint8_t> GrabScreen(Display* d) {
     std::vector<uint8_t> rgba(BENCH_WIDTH * BENCH_HEIGHT * 4);
@@ -362,7 +371,7 @@ void ExpectEntriesOnChannelTime(const EntryWatch& watch, int last, double stall)
         const double real = Seconds(*at - *first), expected = kSceneTimes[e - 1] + stall;
         std::printf("entry %d at %.3f s after entry 1 (channel time %.2f s + stall %.3f s)\n", e,
                     real, kSceneTimes[e - 1], stall);
-        EXPECT_NEAR(real, expected, e == 11 ? 0.06 : 0.04) << "entry " << e;
+        EXPECT_NEAR(real, expected, e == 11 ? 1.5 * kOnTime : kOnTime) << "entry " << e;
     }
 }
 
