@@ -27,6 +27,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <span>
@@ -636,8 +637,9 @@ std::vector<Quit> RiskyQuits() {
 
 // Twenty moments from a seed, a new one each run unless AMBER_QUIT_SEED
 // gives it: 11 over loading, the starts of entries 1 and 2 and of two of
-// entries 3 to 6, and 5 over the tape, denser early to keep the run short.
-// The ways take turns.
+// entries 3 to 6, and 5 over the tape, denser early. A draw whose moments
+// add up to more than 8 minutes is drawn again, to keep the soak inside its
+// time. The ways take turns.
 std::vector<Quit> SeededQuits() {
     const char* given = std::getenv("AMBER_QUIT_SEED");
     const unsigned seed = given ? std::strtoul(given, nullptr, 10) : std::random_device()();
@@ -645,11 +647,14 @@ std::vector<Quit> SeededQuits() {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> unit(0, 1);
     std::vector<double> moments;
-    for (int i = 0; i < 11; ++i) moments.push_back(0.2 + unit(random) * (kFirstScene - 0.2));
-    for (int e : {1, 2, int(3 + random() % 4), int(3 + random() % 4)})
-        moments.push_back(kFirstScene + kSceneTimes[e - 1] + (unit(random) - 0.5) * 0.2);
-    for (int i = 0; i < 5; ++i)
-        moments.push_back(kFirstScene + std::pow(unit(random), 3) * (kSceneTimes.back() - 1));
+    do {
+        moments.clear();
+        for (int i = 0; i < 11; ++i) moments.push_back(0.2 + unit(random) * (kFirstScene - 0.2));
+        for (int e : {1, 2, int(3 + random() % 4), int(3 + random() % 4)})
+            moments.push_back(kFirstScene + kSceneTimes[e - 1] + (unit(random) - 0.5) * 0.2);
+        for (int i = 0; i < 5; ++i)
+            moments.push_back(kFirstScene + std::pow(unit(random), 3) * (kSceneTimes.back() - 1));
+    } while (std::accumulate(moments.begin(), moments.end(), 0.0) > 480);
     std::vector<Quit> quits;
     for (size_t i = 0; i < moments.size(); ++i) quits.push_back({moments[i], QuitWay(i % 4)});
     return quits;

@@ -28,7 +28,7 @@ void LoadBootDrive() {
     const std::string path = testing::TempDir() + "boot.cfs";
     ASSERT_TRUE(CFS_WRITER_Save(
         path.c_str(), {{"bootpic", CFS_TYPE_PNG24, CFS_WRITER_Picture(rgb, 512, 512, 256, 256)}}));
-    BENCH_LoadDrive(path.c_str());
+    CFS_Open(path.c_str());
     VIS_INIT_Loading();
 }
 

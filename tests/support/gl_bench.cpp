@@ -1,16 +1,11 @@
 #include "tests/support/gl_bench.h"
 
 #include <GL/gl.h>
-#include <SDL.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <stdexcept>
 
-#include "archive/cfs.h"
 #include "engine/velq2.h"
-#include "scenes/vis.h"
 
 namespace {
 
@@ -25,8 +20,6 @@ void BENCH_Start() {
     bench_tape_times = PLAYER_TapeTimes(50);
     PLAYER_OpenScreen(true);
 }
-
-void BENCH_LoadDrive(const char* path) { CFS_Open(path); }
 
 void BENCH_LoadProduction() {
     PLAYER_Start(BENCH_DRIVE);

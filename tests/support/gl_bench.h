@@ -20,9 +20,6 @@ struct BENCH_Rgb {
 // process, before any OpenGL call.
 void BENCH_Start();
 
-// Opens a drive made by the test, as start-up opens the production's drive.
-void BENCH_LoadDrive(const char* path);
-
 // Starts the production drive in the player and plays the loading entry
 // until every scene's assets are in, drawing nothing.
 void BENCH_LoadProduction();
