@@ -129,18 +129,15 @@ int32_t Advance() {
 }
 
 // The number of whole periods that have ended since the last count; none
-// after a stall, from whose end the periods count anew.
+// when they span a stall, which drops them. Dropping whole periods keeps the
+// grid, so what a stall takes from the tape matches its length on average.
 uint64_t CountPeriods() {
     const uint64_t now = velq_clock_us();
     const uint64_t due = TickDue().load(std::memory_order_relaxed);
     if (now < due) return 0;
-    if (now - (due - kTickUs) > kStallUs) {
-        TickDue().store(now + kTickUs, std::memory_order_relaxed);
-        return 0;
-    }
     const uint64_t periods = (now - due) / kTickUs + 1;
     TickDue().store(due + periods * kTickUs, std::memory_order_relaxed);
-    return periods;
+    return now - (due - kTickUs) > kStallUs ? 0 : periods;
 }
 
 void AdvanceClocks() {
