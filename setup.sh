@@ -9,7 +9,7 @@ packages=(
   libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
   zlib1g-dev libpng-dev libmpg123-dev libmp3lame-dev libfreetype-dev fonts-dejavu-core
   libgtest-dev clang libclang-rt-14-dev
-  xvfb xdotool ffmpeg gdb
+  xvfb xdotool ffmpeg gdb patchelf
 )
 
 missing=()

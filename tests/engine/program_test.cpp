@@ -110,8 +110,16 @@ public:
         if (pid_ > 0 && status_ < 0) {
             std::printf("still running at the test's end:\n%s\n",
                         Backtraces("-p " + std::to_string(pid_)).c_str());
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
+            // A late exit shows by the time gdb is done.
+            int raw = 0;
+            if (waitpid(pid_, &raw, WNOHANG) == pid_) {
+                std::printf("it ended meanwhile: exit status %d, signal %d\n",
+                            WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
+                            WIFSIGNALED(raw) ? WTERMSIG(raw) : 0);
+            } else {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, nullptr, 0);
+            }
         }
         close(out_);
         EXPECT_EQ(ReadFile(SanitizerLog() + "." + std::to_string(pid_)), "");

@@ -1,13 +1,16 @@
 // amber_capture on a short stretch around the soundtrack's start: the frame
 // count, the soundtrack's place to the sample, the loading box that fills
-// at 3 s in the stills, and the same frames on a second run.
+// at 3 s in the stills, and the same frames on a second run. Larger videos
+// hold the same picture, centred between black bars in 1080p.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "headless/mp3_decode.h"
@@ -17,15 +20,23 @@ namespace {
 
 const std::string kDir = std::string(AMBER_BUILD_DIR) + "/capture_test/";
 
-// What ffmpeg writes to its standard output when reading file from kDir.
-std::string Ffmpeg(const std::string& file, const std::string& output_options) {
+// What a command writes to its standard output.
+std::string Output(const std::string& command) {
     std::string out;
-    FILE* p =
-        popen(("ffmpeg -v error -i " + kDir + file + " " + output_options + " -").c_str(), "r");
+    FILE* p = popen(command.c_str(), "r");
     char buf[4096];
     for (size_t n; p && (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
     if (p) pclose(p);
     return out;
+}
+
+// What ffmpeg writes to its standard output when reading file from kDir.
+std::string Ffmpeg(const std::string& file, const std::string& output_options) {
+    return Output("ffmpeg -v error -i " + kDir + file + " " + output_options + " -");
+}
+
+std::string Capture(const std::string& options) {
+    return "cd " + kDir + " && " + AMBER_CAPTURE + " " + options + " >/dev/null 2>&1";
 }
 
 // The lag, in sample frames, at which the left channel of a differs least
@@ -45,8 +56,8 @@ int64_t BestLag(const std::vector<int16_t>& a, const std::vector<int16_t>& track
 TEST(Capture, ShortStretchHasItsFramesItsSoundInPlaceAndRepeats) {
     std::filesystem::create_directories(kDir);
     for (const char* name : {"a.mp4", "b.mp4"}) {
-        const std::string command = "cd " + kDir + " && " + AMBER_CAPTURE + " -o " + name +
-                                    " --from 12.5 --to 14 --still 2.98,3 >/dev/null 2>&1";
+        const std::string command =
+            Capture(std::string("-o ") + name + " --from 12.5 --to 14 --still 2.98,3");
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
     const std::string frames = Ffmpeg("a.mp4", "-map 0:v -f framemd5");
@@ -71,6 +82,43 @@ TEST(Capture, ShortStretchHasItsFramesItsSoundInPlaceAndRepeats) {
     const std::string inside_box = "-vf crop=1:1:20:40 -f rawvideo -pix_fmt rgb24";
     EXPECT_NE(Ffmpeg("amber_grid_at_2.98.png", inside_box), std::string(3, '\0'));
     EXPECT_EQ(Ffmpeg("amber_grid_at_3.png", inside_box), std::string(3, '\0'));
+}
+
+// The picture's area of the first frame of big.mp4, or of the bar left of
+// it, as 640 x 480 RGB.
+std::string Crop(int width, int height, int x) {
+    return Ffmpeg("big.mp4", "-vf crop=" + std::to_string(width) + ":" + std::to_string(height) +
+                                 ":" + std::to_string(x) +
+                                 ":0,scale=640:480:flags=area -f rawvideo -pix_fmt rgb24");
+}
+
+TEST(Capture, LargerVideosHoldTheSamePicture) {
+    std::filesystem::create_directories(kDir);
+    ASSERT_EQ(std::system(Capture("--still 3").c_str()), 0);
+    const std::string still = Ffmpeg("amber_grid_at_3.png", "-f rawvideo -pix_fmt rgb24");
+    for (auto [option, width, height] :
+         {std::tuple{"--size 1080p", 1920, 1080}, std::tuple{"--scale 2", 1280, 960}}) {
+        const std::string size = std::to_string(width) + "," + std::to_string(height);
+        ASSERT_EQ(
+            std::system(Capture(option + std::string(" -o big.mp4 --from 3 --to 3.02")).c_str()),
+            0);
+        EXPECT_EQ(Output("ffprobe -v error -show_entries stream=profile,width,height -of csv=p=0 "
+                         "-select_streams v " +
+                         kDir + "big.mp4"),
+                  "High," + size + "\n");
+        const int picture = height * 4 / 3, bar = (width - picture) / 2;
+        const std::string frame = Crop(picture, height, bar);
+        ASSERT_EQ(frame.size(), still.size()) << option;
+        double difference = 0;
+        for (size_t i = 0; i < still.size(); ++i)
+            difference += std::abs(uint8_t(frame[i]) - uint8_t(still[i]));
+        // Encoding leaves about 3 levels; one pixel out of place gives 5.
+        EXPECT_LT(difference / still.size(), 4) << option;
+        if (bar == 0) continue;
+        const std::string left = Crop(bar, height, 0);
+        EXPECT_TRUE(std::all_of(left.begin(), left.end(), [](char c) { return uint8_t(c) <= 4; }))
+            << "the bars are black";
+    }
 }
 
 }  // namespace

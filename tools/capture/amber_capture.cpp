@@ -29,14 +29,18 @@ constexpr int64_t kProgressEvery = 25;  // frames between progress lines
 constexpr const char* kDrive = "amber_grid.cfs";
 constexpr const char* kSoundtrack = "amber_grid.mp3";
 constexpr const char* kUsage =
-    "usage: amber_capture [-o FILE.mp4] [--fps N] [--from T] [--to T] [--still T[,T...]]\n"
-    "  -o FILE        the production as H.264/AAC MP4, 640 x 480\n"
+    "usage: amber_capture [-o FILE.mp4] [--size 1080p | --scale N] [--fps N] [--from T] [--to T]\n"
+    "                     [--still T[,T...]]\n"
+    "  -o FILE        the production as H.264 High/AAC MP4, 640 x 480\n"
+    "  --size 1080p   the video at 1920 x 1080, the picture centred at 1440 x 1080\n"
+    "  --scale N      the video at 640N x 480N, N from 1 to 8\n"
     "  --fps N        frames per second (default 50: one frame per 20 ms tick)\n"
     "  --from, --to   the stretch of the video, in seconds from the program's start\n"
     "  --still T,...  PNG stills amber_grid_at_T.png of production times T, in the\n"
     "                 current folder\n";
 
 std::string capture_out;
+CAPTURE_Size capture_size{PLAYER_WIDTH, PLAYER_HEIGHT};
 int capture_fps = kDefaultFps;
 uint64_t capture_from_us = 0;
 uint64_t capture_to_us = kForever;
@@ -84,6 +88,13 @@ void ParseOptions(int argc, char* argv[]) {
         const char* v = argv[++i];
         if (a == "-o") {
             capture_out = v;
+        } else if (a == "--size") {
+            if (std::string(v) != "1080p") Usage("--size takes 1080p");
+            capture_size = CAPTURE_SIZE_1080P;
+        } else if (a == "--scale") {
+            const int scale = std::atoi(v);
+            if (scale < 1 || scale > CAPTURE_MAX_SCALE) Usage("--scale takes 1 to 8");
+            capture_size = {PLAYER_WIDTH * scale, PLAYER_HEIGHT * scale};
         } else if (a == "--fps") {
             capture_fps = std::atoi(v);
             if (capture_fps < 1 || capture_fps > kMaxFps) Usage("--fps takes 1 to 1000");
@@ -208,14 +219,15 @@ int main(int argc, char* argv[]) {
     const uint64_t tape_end = PLAYER_TapeTimes(capture_fps).back();
     const uint64_t end = std::min(tape_end, capture_end_us);
     capture_total = (end * capture_fps + PLAYER_SECOND_US - 1) / PLAYER_SECOND_US;
-    if (!capture_out.empty()) CAPTURE_EncodeStart(capture_out, capture_fps);
+    if (!capture_out.empty()) CAPTURE_EncodeStart(capture_out, capture_fps, capture_size);
     PLAYER_OpenScreen(true);
     capture_started = std::chrono::steady_clock::now();
     Play();
     if (!capture_out.empty()) {
         CAPTURE_EncodeFinish(Soundtrack());
-        std::fprintf(stderr, "%s: %lld frames at %d fps\n", capture_out.c_str(),
-                     static_cast<long long>(capture_video_frames), capture_fps);
+        std::fprintf(stderr, "%s: %lld frames of %d x %d at %d fps\n", capture_out.c_str(),
+                     static_cast<long long>(capture_video_frames), capture_size.width,
+                     capture_size.height, capture_fps);
     }
     ReportMissingStills();
     return 0;

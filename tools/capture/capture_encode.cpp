@@ -6,22 +6,39 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <semaphore>
+#include <thread>
 
 extern char** environ;
 
 namespace {
 
 constexpr const char* kFfmpeg = "ffmpeg";
-constexpr size_t kFrameBytes = 640 * 480 * 4;  // BGRA
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr size_t kFrameBytes = kWidth * kHeight * 4;  // BGRA
+constexpr int kHdHeight = 720;                        // from here on, HD encoder settings
 
 std::string capture_out;
 std::string capture_video;  // the video alone, until the audio joins it
 pid_t capture_pid = -1;
 int capture_pipe = -1;
+
+// Frames wait in a ring for the writer thread, so the player draws the next
+// ones while ffmpeg takes the last: each side works while the other waits.
+constexpr int kRingFrames = 8;
+std::vector<uint8_t> capture_ring;
+std::counting_semaphore<kRingFrames> capture_free(kRingFrames);
+std::counting_semaphore<kRingFrames + 1> capture_filled(0);
+int64_t capture_queued = 0;              // frames handed over, on the main thread
+std::atomic<int64_t> capture_total{-1};  // all of them, once the video ends
+std::atomic<bool> capture_broken{false};
+std::thread capture_writer;
 
 [[noreturn]] void Fail(const std::string& what) {
     std::fprintf(stderr, "\namber_capture: %s\n", what.c_str());
@@ -54,15 +71,37 @@ int Spawn(std::vector<std::string> args) {
     return fds[1];
 }
 
-void WriteAll(const void* data, size_t bytes) {
+// False when ffmpeg no longer takes data.
+bool Write(const void* data, size_t bytes) {
     const char* p = static_cast<const char*>(data);
     while (bytes > 0) {
         const ssize_t n = write(capture_pipe, p, bytes);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) Fail("ffmpeg stopped taking data (see its message above)");
+        if (n <= 0) return false;
         p += n;
         bytes -= n;
     }
+    return true;
+}
+
+void WriteAll(const void* data, size_t bytes) {
+    if (!Write(data, bytes)) Fail("ffmpeg stopped taking data (see its message above)");
+}
+
+// The writer thread: every frame in order, until the last one is through.
+// After a failed write it only frees the slots; the main thread reports it.
+void WriteFrames() {
+    for (int64_t k = 0;; ++k) {
+        capture_filled.acquire();
+        if (k == capture_total.load(std::memory_order_acquire)) return;
+        const uint8_t* frame = &capture_ring[(k % kRingFrames) * kFrameBytes];
+        if (!capture_broken.load() && !Write(frame, kFrameBytes)) capture_broken.store(true);
+        capture_free.release();
+    }
+}
+
+void CheckWriter() {
+    if (capture_broken.load()) Fail("ffmpeg stopped taking data (see its message above)");
 }
 
 // Closes the pipe and waits for ffmpeg to finish what it was given.
@@ -80,25 +119,71 @@ void CheckWritable(const std::string& path) {
     std::fclose(f);
 }
 
+std::string Dimensions(int width, int height) {
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// The frames upright and scaled to size. Pixels are repeated a whole number
+// of times, so the glow's blocks and the pictures' edges stay sharp; a
+// picture size between two multiples is reached by averaging down from the
+// next one, which keeps every block the same width.
+std::string Filter(CAPTURE_Size size) {
+    const int picture_width = size.height * kWidth / kHeight;
+    const int repeat = (size.height + kHeight - 1) / kHeight;
+    std::string filter = "vflip";
+    if (repeat > 1)
+        filter += ",scale=" + std::to_string(kWidth * repeat) + ":" +
+                  std::to_string(kHeight * repeat) + ":flags=neighbor";
+    if (repeat * kHeight != size.height)
+        filter += ",scale=" + std::to_string(picture_width) + ":" + std::to_string(size.height) +
+                  ":flags=area";
+    if (picture_width != size.width)
+        filter += ",pad=" + std::to_string(size.width) + ":" + std::to_string(size.height) + ":" +
+                  std::to_string((size.width - picture_width) / 2) + ":0:black";
+    return filter;
+}
+
+// H.264 High profile. HD sizes are capped at a bitrate that video sites
+// take as it is (they re-encode anything); 640 x 480 needs no cap.
+std::vector<std::string> VideoCodec(CAPTURE_Size size) {
+    std::vector<std::string> args = {"-c:v",     "libx264", "-profile:v", "high",     "-preset",
+                                     "veryfast", "-crf",    "18",         "-pix_fmt", "yuv420p"};
+    if (size.height >= kHdHeight) args.insert(args.end(), {"-maxrate", "20M", "-bufsize", "40M"});
+    return args;
+}
+
 }  // namespace
 
-void CAPTURE_EncodeStart(const std::string& out, int fps) {
+void CAPTURE_EncodeStart(const std::string& out, int fps, CAPTURE_Size size) {
     // A broken pipe is reported as a write error rather than ending the process.
     signal(SIGPIPE, SIG_IGN);
     capture_out = out;
     CheckWritable(out);
     capture_video = out + ".video.mp4";
     CheckWritable(capture_video);
-    capture_pipe =
-        Spawn({"-f",         "rawvideo",          "-pix_fmt", "bgra",     "-s",         "640x480",
-               "-framerate", std::to_string(fps), "-i",       "pipe:0",   "-vf",        "vflip",
-               "-c:v",       "libx264",           "-preset",  "veryfast", "-crf",       "18",
-               "-pix_fmt",   "yuv420p",           "-f",       "mp4",      capture_video});
+    std::vector<std::string> args = {
+        "-f",         "rawvideo",          "-pix_fmt", "bgra",   "-s",  Dimensions(kWidth, kHeight),
+        "-framerate", std::to_string(fps), "-i",       "pipe:0", "-vf", Filter(size)};
+    const std::vector<std::string> codec = VideoCodec(size);
+    args.insert(args.end(), codec.begin(), codec.end());
+    args.insert(args.end(), {"-f", "mp4", capture_video});
+    capture_pipe = Spawn(args);
+    capture_ring.resize(kRingFrames * kFrameBytes);
+    capture_writer = std::thread(WriteFrames);
 }
 
-void CAPTURE_EncodeFrame(const uint8_t* bgra) { WriteAll(bgra, kFrameBytes); }
+void CAPTURE_EncodeFrame(const uint8_t* bgra) {
+    CheckWriter();
+    capture_free.acquire();
+    std::memcpy(&capture_ring[(capture_queued++ % kRingFrames) * kFrameBytes], bgra, kFrameBytes);
+    capture_filled.release();
+}
 
 void CAPTURE_EncodeFinish(const std::vector<int16_t>& pcm) {
+    capture_total.store(capture_queued, std::memory_order_release);
+    capture_filled.release();
+    capture_writer.join();
+    CheckWriter();
     Wait();
     capture_pipe = Spawn({"-i",         capture_video, "-f",
                           "s16le",      "-ar",         std::to_string(CAPTURE_AUDIO_RATE),

@@ -10,10 +10,19 @@
 
 constexpr int CAPTURE_AUDIO_RATE = 44100;
 
+// The video's frame. The 4:3 picture fills its height, centred between
+// black bars where the frame is wider.
+struct CAPTURE_Size {
+    int width;
+    int height;
+};
+constexpr CAPTURE_Size CAPTURE_SIZE_1080P{1920, 1080};
+constexpr int CAPTURE_MAX_SCALE = 8;
+
 // Starts ffmpeg encoding 640 x 480 BGRA frames, bottom row first, at fps
-// into a temporary file beside out. Ends the process with a message when
-// ffmpeg cannot run or out cannot be written.
-void CAPTURE_EncodeStart(const std::string& out, int fps);
+// and size into a temporary file beside out. Ends the process with a
+// message when ffmpeg cannot run or out cannot be written.
+void CAPTURE_EncodeStart(const std::string& out, int fps, CAPTURE_Size size);
 
 // Hands one frame to the encoder.
 void CAPTURE_EncodeFrame(const uint8_t* bgra);

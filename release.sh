@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Makes dist/amber_grid-linux-x86_64.tar.gz: one folder that plays on a Linux
+# x86_64 machine with glibc 2.34 or newer, an X11 desktop and a GL driver,
+# with nothing to install. It holds the program built for it, the same drive
+# and soundtrack as build/, the libraries such a machine may lack, an info
+# file and the licences.
+#
+#   ./release.sh                the tarball
+#   ./release.sh --with-video   the tarball, and dist/amber_grid-1080p.mp4
+#                               for sharing (1080p H.264 High + AAC)
+#
+# Two runs on the same tree give the same tarball bytes.
+set -euo pipefail
+cd "$(dirname "$0")"
+video=false
+case "${1:-}" in
+  "") ;;
+  --with-video) video=true ;;
+  *) echo "usage: ./release.sh [--with-video]" >&2; exit 2 ;;
+esac
+./setup.sh
+release/pack.sh dist
+
+if $video; then
+  build/amber_capture --size 1080p -o dist/amber_grid-1080p.mp4
+fi
