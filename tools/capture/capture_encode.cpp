@@ -14,13 +14,15 @@
 #include <semaphore>
 #include <thread>
 
+#include "headless/player.h"
+
 extern char** environ;
 
 namespace {
 
 constexpr const char* kFfmpeg = "ffmpeg";
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
+constexpr int kWidth = PLAYER_WIDTH;  // the player's frames
+constexpr int kHeight = PLAYER_HEIGHT;
 constexpr size_t kFrameBytes = kWidth * kHeight * 4;  // BGRA
 constexpr int kHdHeight = 720;                        // from here on, HD encoder settings
 
