@@ -6,12 +6,12 @@
 // std::atomic_ref so the sharing stays race-free without locks.
 #include "engine/velq2.h"
 
-#include <GL/gl.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <thread>
+
+#include "platform/gl.h"
 
 int32_t velq_caller = 0;
 uint32_t velq_ctrl = 0;

@@ -1,10 +1,9 @@
 #include "engine/velq_play.h"
 
-#include <GL/gl.h>
-
 #include "archive/cfs.h"
 #include "engine/velq2.h"
 #include "engine/velq_loader.h"
+#include "platform/gl.h"
 #include "scenes/vis.h"
 
 namespace {

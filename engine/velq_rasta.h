@@ -2,9 +2,8 @@
 // default texture tile by tile and draws one textured quad per tile.
 #pragma once
 
-#include <GL/gl.h>
-
 #include "archive/cfs.h"
+#include "platform/gl.h"
 
 // Sets the default texture up for picture lists: decal mode (the picture's
 // RGB as is), nearest filtering, clamped edges.

@@ -2,15 +2,13 @@
 // that tumble in place and drift up or down together.
 #include "scenes/vis_angel.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include <cmath>
 
 #include "archive/cfs.h"
 #include "engine/velq2.h"
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
+#include "platform/gl.h"
 #include "scenes/vis.h"
 #include "scenes/vis_draw.h"
 

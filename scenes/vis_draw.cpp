@@ -1,6 +1,6 @@
 #include "scenes/vis_draw.h"
 
-#include <GL/glu.h>
+#include "platform/gl.h"
 
 void VIS_EmitMesh(const CFS_Mesh* mesh, const CFS_Norms* norms) {
     for (uint32_t i = 0; i < mesh->numfaces; ++i) {

@@ -2,9 +2,8 @@
 // set-ups, the letterbox bars and the caption pictures.
 #pragma once
 
-#include <GL/gl.h>
-
 #include "archive/cfs.h"
+#include "platform/gl.h"
 
 // Emits mesh's triangles, one GL_TRIANGLES batch each in stored order, each
 // led by its own normal; norms may be null for a mesh drawn without normals.

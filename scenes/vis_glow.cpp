@@ -2,8 +2,6 @@
 // seen by a camera on the line x = 5 that channel 1 moves along the axis.
 // Letterboxed, with the glow over the band and the caption just above the
 // bottom bar.
-#include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cstdint>
 
@@ -11,6 +9,7 @@
 #include "engine/velq2.h"
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
+#include "platform/gl.h"
 #include "scenes/vis.h"
 #include "scenes/vis_draw.h"
 

@@ -1,13 +1,13 @@
 // Loading scene: the boot picture at the lower-left corner and a row of
 // eight progress boxes near the top-left corner, one per loading step,
 // hollow until the loader marks the step done.
-#include <GL/gl.h>
 
 #include <atomic>
 
 #include "archive/cfs.h"
 #include "engine/velq_loader.h"
 #include "engine/velq_rasta.h"
+#include "platform/gl.h"
 #include "scenes/vis.h"
 
 CFS_Pict* loading_pict = nullptr;

@@ -3,7 +3,6 @@
 // turning against each other about the horizontal axis: a wheel of paddles
 // and a wheel of combs. A narrow perspective keeps only a thin slab of the
 // wheels, so they show as slices that change shape as they turn.
-#include <GL/gl.h>
 
 #include <cmath>
 #include <initializer_list>
@@ -11,6 +10,7 @@
 #include "archive/cfs.h"
 #include "engine/velq2.h"
 #include "engine/velq_rasta.h"
+#include "platform/gl.h"
 #include "scenes/vis.h"
 #include "scenes/vis_draw.h"
 

@@ -4,8 +4,6 @@
 // builds everything and starts the soundtrack. Thornax: a blue knot slides
 // sideways beside a tilted ring, over a white glyph row, with the picture
 // "developed" in the top band. Both draw with the glow and a letterbox.
-#include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <initializer_list>
 
@@ -15,6 +13,7 @@
 #include "engine/velq_ex.h"
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
+#include "platform/gl.h"
 #include "scenes/vis.h"
 #include "scenes/vis_draw.h"
 

@@ -5,9 +5,6 @@
 // the caption just above the bottom bar.
 #include "scenes/vis_tmagic.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include <cmath>
 #include <cstdint>
 
@@ -16,6 +13,7 @@
 #include "engine/velq_ex.h"
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
+#include "platform/gl.h"
 #include "scenes/vis.h"
 #include "scenes/vis_draw.h"
 

@@ -1,12 +1,11 @@
 // Tree scene: a faceted tree on an island in translucent water, two sky
 // backdrops behind it, and a camera sliding toward it along z.
-#include <GL/gl.h>
-#include <GL/glu.h>
 
 #include "archive/cfs.h"
 #include "engine/velq2.h"
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
+#include "platform/gl.h"
 #include "scenes/vis.h"
 #include "scenes/vis_draw.h"
 

@@ -3,7 +3,6 @@
 // transparency, while a black fade closes in from the band's top and bottom
 // edges to its middle. Channel 0 drives the fade; channel 1 reaching 1
 // redraws the stripes, several times a second.
-#include <GL/gl.h>
 
 #include <cstdlib>
 #include <initializer_list>
@@ -11,6 +10,7 @@
 #include "archive/cfs.h"
 #include "engine/velq2.h"
 #include "engine/velq_rasta.h"
+#include "platform/gl.h"
 #include "scenes/vis.h"
 #include "scenes/vis_draw.h"
 
