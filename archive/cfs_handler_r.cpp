@@ -2,16 +2,14 @@
 // hands out entries as freshly allocated, inflated blocks. A drive is
 // untrusted input, so every size it states is checked against the file
 // before anything is allocated or read.
-#include <zlib.h>
-
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "archive/cfs.h"
 #include "archive/cfs_reader.h"
+#include "platform/word.h"
 
 // Deflate needs at least two bits for a run of 258 bytes, so a stream of n
 // bytes never inflates to more than 1032 * n bytes.
@@ -28,7 +26,7 @@ CFS_Entry* cfs_directory = nullptr;
 uint32_t cfs_n;
 uint8_t* cfs_cdata = nullptr;
 uint8_t* cfs_idata = nullptr;
-int cfs_zstat;
+bool cfs_inflated;  // whether the last inflation succeeded
 static uint64_t cfs_size;      // length of the open drive, the bound of every read
 static uint32_t cfs_turn = 0;  // counts finished calls; see CFS_TakeTurn
 
@@ -71,9 +69,9 @@ static void CFS_ReadDirectory() {
     CFS_CheckNames();
 }
 
-void CFS_TakeTurn() { std::atomic_ref<uint32_t>(cfs_turn).load(std::memory_order_acquire); }
+void CFS_TakeTurn() { WORD_Load(cfs_turn, WORD_ACQUIRE); }
 
-void CFS_EndTurn() { std::atomic_ref<uint32_t>(cfs_turn).fetch_add(1, std::memory_order_release); }
+void CFS_EndTurn() { WORD_FetchAdd(cfs_turn, 1u, WORD_RELEASE); }
 
 int CFS_Open(const char* path) {
     CFS_TakeTurn();
@@ -119,16 +117,16 @@ static void CFS_LoadStored(const CFS_Entry* entry) {
 // stream can yield when isize claims more. The entry's isize then holds the
 // length actually inflated.
 static void CFS_Inflate(CFS_Entry* entry) {
-    uLongf length = std::min<uint64_t>(entry->isize, kMaxInflateRatio * entry->csize);
+    uint64_t length = std::min<uint64_t>(entry->isize, kMaxInflateRatio * entry->csize);
     cfs_idata = static_cast<uint8_t*>(malloc(std::max<size_t>(length, 1)));
     if (!cfs_idata) {
         free(cfs_cdata);
         CFS_Fatal("CFS_Read: FATAL_ERROR: Memory allocation failed.\n");
     }
-    cfs_zstat = uncompress(cfs_idata, &length, cfs_cdata, entry->csize);
+    cfs_inflated = CFS_Uncompress(cfs_idata, &length, cfs_cdata, entry->csize);
     free(cfs_cdata);
     cfs_cdata = nullptr;
-    if (cfs_zstat != Z_OK) {
+    if (!cfs_inflated) {
         free(cfs_idata);
         CFS_Fatal("CFS_Read: Fatal error: decompression failed.\n");
     }

@@ -23,3 +23,10 @@ uint32_t CFS_ReaderWord(size_t index);
 // all came (else `truncated`) and the block could be had (else `no_memory`);
 // then releases the entry and ends the turn.
 void* CFS_ReaderBody(uint64_t bytes, void* record, const char* truncated, const char* no_memory);
+
+// The inflate step: inflates the csize stored bytes at src, one zlib stream,
+// into dest, which holds *length bytes; *length then holds the bytes
+// inflated. False when the stream is damaged or does not end within csize
+// bytes and *length bytes. zlib does it natively (cfs_inflate_zlib.cpp); in
+// a browser the entry was inflated ahead (cfs_web.h).
+bool CFS_Uncompress(uint8_t* dest, uint64_t* length, const uint8_t* src, uint32_t csize);

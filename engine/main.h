@@ -1,14 +1,7 @@
-// The main routine and the soundtrack it owns.
+// The program's main routine.
 #pragma once
 
-#include "platform/fsound.h"
-
-// The soundtrack stream: opened at start-up, started by the first scene after
-// loading, stopped and closed at shutdown; the main thread alone uses it.
-extern FSOUND_STREAM* music;
-
-// The text of a sound-library error code; "Unknown error" outside 0 to 18.
-const char* FMOD_ErrorString(int code);
+#include "engine/velq_start.h"
 
 int SDL_main(int argc, char* argv[]);
 

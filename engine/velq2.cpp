@@ -3,20 +3,21 @@
 // Three threads touch the channel state: SDL's timer thread advances the
 // clocks, the main thread evaluates and resets them, and the loader thread
 // writes entry 0's acceleration once. Every shared word goes through
-// std::atomic_ref so the sharing stays race-free without locks.
+// platform/word.h so the sharing stays race-free without locks.
 #include "engine/velq2.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <thread>
 
 #include "platform/gl.h"
+#include "platform/word.h"
 
 int32_t velq_caller = 0;
 uint32_t velq_ctrl = 0;
 VELQ_Ctrls velq_ctrls = {};
-SDL_TimerID velq_timer_id = nullptr;
+// SDL 1.2's timer handle is a pointer here and an int in Emscripten's SDL.
+SDL_TimerID velq_timer_id = {};
 
 namespace {
 
@@ -45,19 +46,13 @@ uint64_t SteadyClockUs() {
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-std::atomic_ref<uint32_t> Ctrl() { return std::atomic_ref<uint32_t>(velq_ctrl); }
-std::atomic_ref<uint32_t> TickBusy() { return std::atomic_ref<uint32_t>(velq_tick_busy); }
-std::atomic_ref<uint64_t> TickDue() { return std::atomic_ref<uint64_t>(velq_tick_due); }
-
-float Load(float& word) { return std::atomic_ref<float>(word).load(std::memory_order_relaxed); }
-void Store(float& word, float v) {
-    std::atomic_ref<float>(word).store(v, std::memory_order_relaxed);
-}
+float Load(float& word) { return WORD_Load(word, WORD_RELAXED); }
+void Store(float& word, float v) { WORD_Store(word, v, WORD_RELAXED); }
 
 // The loader publishes every asset it read with its release store of entry
 // 0's acceleration; reading the field with acquire makes them visible here.
 float LoadAcc(VELQ_Channel& c) {
-    return std::atomic_ref<float>(c.acc).load(std::memory_order_acquire);
+    return WORD_Load(c.acc, WORD_ACQUIRE);
 }
 
 bool OutOfRange(const VELQ_Channel& c, float v) { return v < c.min || v > c.max; }
@@ -93,7 +88,7 @@ void StepEntryClock(VELQ_TapeEntry& e) {
     float& v = velq_ctrls.value[0];
     if (OutOfRange(c, v)) {
         v = Reentry(c, v, e.flags & 1u);
-        Ctrl().fetch_or(1u, std::memory_order_seq_cst);
+        WORD_FetchOr(velq_ctrl, 1u, WORD_SEQ_CST);
         return;
     }
     v = ValueLaw(c, 0);
@@ -103,7 +98,7 @@ void StepEntryClock(VELQ_TapeEntry& e) {
 // With the advance word set no new tick touches the clocks; this waits out
 // one that began before it was set.
 void WaitForTick() {
-    while (TickBusy().load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
+    while (WORD_Load(velq_tick_busy, WORD_SEQ_CST) != 0) std::this_thread::yield();
 }
 
 void LoadEntry(const VELQ_TapeEntry& e) {
@@ -121,9 +116,9 @@ int32_t Advance() {
         ++velq_caller;
         if (velq_caller > VELQ_LAST_ENTRY) return 1;
         LoadEntry(velq_tape[velq_caller]);
-        Ctrl().store(0, std::memory_order_seq_cst);
+        WORD_Store(velq_ctrl, 0u, WORD_SEQ_CST);
         if (velq_tape[velq_caller].prep) velq_tape[velq_caller].prep();
-    } while (Ctrl().load(std::memory_order_seq_cst) != 0);
+    } while (WORD_Load(velq_ctrl, WORD_SEQ_CST) != 0);
     velq_tape[velq_caller].call();
     return 0;
 }
@@ -133,10 +128,10 @@ int32_t Advance() {
 // grid, so what a stall takes from the tape matches its length on average.
 uint64_t CountPeriods() {
     const uint64_t now = velq_clock_us();
-    const uint64_t due = TickDue().load(std::memory_order_relaxed);
+    const uint64_t due = WORD_Load(velq_tick_due, WORD_RELAXED);
     if (now < due) return 0;
     const uint64_t periods = (now - due) / kTickUs + 1;
-    TickDue().store(due + periods * kTickUs, std::memory_order_relaxed);
+    WORD_Store(velq_tick_due, due + periods * kTickUs, WORD_RELAXED);
     return now - (due - kTickUs) > kStallUs ? 0 : periods;
 }
 
@@ -155,15 +150,15 @@ uint64_t (*velq_clock_us)() = SteadyClockUs;
 // Periods that end while the advance word is set are dropped, not caught up
 // later: the entry being entered starts its clocks at zero.
 Uint32 VElQ_Tick(Uint32 interval, void*) {
-    TickBusy().store(1, std::memory_order_seq_cst);
+    WORD_Store(velq_tick_busy, 1u, WORD_SEQ_CST);
     const uint64_t periods = CountPeriods();
-    if (Ctrl().load(std::memory_order_seq_cst) == 0)
+    if (WORD_Load(velq_ctrl, WORD_SEQ_CST) == 0)
         for (uint64_t i = 0; i < periods; ++i) AdvanceClocks();
-    TickBusy().store(0, std::memory_order_release);
+    WORD_Store(velq_tick_busy, 0u, WORD_RELEASE);
     return interval;
 }
 
-void VELQ_ClockStart() { TickDue().store(velq_clock_us() + kTickUs, std::memory_order_relaxed); }
+void VELQ_ClockStart() { WORD_Store(velq_tick_due, velq_clock_us() + kTickUs, WORD_RELAXED); }
 
 void VELQ_ClockInit() {
     puts("VELQ_TIMER");
@@ -181,7 +176,7 @@ void VELQ_CoreInit() {
     VELQ_TapeEntry& e = velq_tape[velq_caller];
     if (e.prep) e.prep();
     SDL_GL_SwapBuffers();
-    Ctrl().store(0, std::memory_order_seq_cst);
+    WORD_Store(velq_ctrl, 0u, WORD_SEQ_CST);
     for (int k = 0; k < kChannels; ++k) velq_ctrls.value[k] = e.channel[k].reset;
 }
 
@@ -189,7 +184,7 @@ int32_t VElQ_Update() {
     if (velq_caller > VELQ_LAST_ENTRY) return 1;
     VELQ_TapeEntry& e = velq_tape[velq_caller];
     StepEntryClock(e);
-    if (Ctrl().load(std::memory_order_seq_cst) == 0) {
+    if (WORD_Load(velq_ctrl, WORD_SEQ_CST) == 0) {
         e.call();
         return 0;
     }

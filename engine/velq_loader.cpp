@@ -3,7 +3,6 @@
 // finally gives the loading entry's clock an acceleration that ends it.
 #include "engine/velq_loader.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +10,7 @@
 
 #include "archive/cfs.h"
 #include "engine/velq2.h"
+#include "platform/word.h"
 #include "scenes/vis.h"
 
 SDL_Thread* velq_loader_th = nullptr;
@@ -51,7 +51,7 @@ void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 int RunStep(int i) {
     for (VELQ_SceneFn init : kSteps[i].init)
         if (init) init();
-    std::atomic_ref<uint32_t>(velq_loader_st[i]).store(1, std::memory_order_release);
+    WORD_Store(velq_loader_st[i], 1u, WORD_RELEASE);
     return kSteps[i].pause_ms;
 }
 
@@ -88,8 +88,7 @@ int VELQ_LoaderThread(void*) {
 
 void VELQ_LoaderRelease() {
     // The last write: everything read before it is published with it.
-    std::atomic_ref<float>(velq_tape[0].channel[0].acc)
-        .store(kReleaseAcceleration, std::memory_order_release);
+    WORD_Store(velq_tape[0].channel[0].acc, kReleaseAcceleration, WORD_RELEASE);
 }
 
 Uint32 VELQ_LoaderPaceMs() {

@@ -13,7 +13,7 @@ constexpr int VELQ_LOADER_DONE = -1;
 // The loader thread, written once by the main thread at start-up.
 extern SDL_Thread* velq_loader_th;
 // One word per loading step, set to 1 by the loader once the step is done;
-// the main thread reads them with std::atomic_ref and acquire order.
+// the main thread reads them whole with acquire order (platform/word.h).
 extern uint32_t velq_loader_st[VELQ_LOADER_STEPS];
 // The loader's next stage, 0 before it starts; only the thread that runs the
 // loader touches it.

@@ -28,6 +28,10 @@ void CatchUpLoader(uint64_t now) {
 
 void VELQ_PLAY_Start(const char* drive, VELQ_PlayMode mode) {
     CFS_Open(drive);
+    VELQ_PLAY_Begin(mode);
+}
+
+void VELQ_PLAY_Begin(VELQ_PlayMode mode) {
     if (mode == VELQ_PLAY_THREADS) {
         VELQ_LoaderInit();
     } else {

@@ -13,10 +13,13 @@
 
 enum VELQ_PlayMode { VELQ_PLAY_THREADS, VELQ_PLAY_STEPPED };
 
-// Opens the drive, starts the loader, reads the loading scene's picture,
-// starts the clock and enters tape entry 0 (its PREP runs and one frame is
-// shown). Main thread, with the OpenGL context current.
+// Opens the drive, then VELQ_PLAY_Begin.
 void VELQ_PLAY_Start(const char* drive, VELQ_PlayMode mode);
+
+// Start-up from the open drive on: starts the loader, reads the loading
+// scene's picture, starts the clock and enters tape entry 0 (its PREP runs
+// and one frame is shown). Main thread, with the OpenGL context current.
+void VELQ_PLAY_Begin(VELQ_PlayMode mode);
 
 // Stepped play only: the loader stages and clock ticks due by now.
 void VELQ_PLAY_CatchUp();

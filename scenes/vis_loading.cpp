@@ -2,12 +2,11 @@
 // eight progress boxes near the top-left corner, one per loading step,
 // hollow until the loader marks the step done.
 
-#include <atomic>
-
 #include "archive/cfs.h"
 #include "engine/velq_loader.h"
 #include "engine/velq_rasta.h"
 #include "platform/gl.h"
+#include "platform/word.h"
 #include "scenes/vis.h"
 
 CFS_Pict* loading_pict = nullptr;
@@ -50,7 +49,7 @@ void CompileSolidBox() {
 }
 
 bool StepDone(int k) {
-    return std::atomic_ref<uint32_t>(velq_loader_st[k]).load(std::memory_order_acquire) != 0;
+    return WORD_Load(velq_loader_st[k], WORD_ACQUIRE) != 0;
 }
 
 }  // namespace

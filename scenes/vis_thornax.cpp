@@ -8,11 +8,11 @@
 #include <initializer_list>
 
 #include "archive/cfs.h"
-#include "engine/main.h"
 #include "engine/velq2.h"
 #include "engine/velq_ex.h"
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
+#include "engine/velq_start.h"
 #include "platform/gl.h"
 #include "scenes/vis.h"
 #include "scenes/vis_draw.h"

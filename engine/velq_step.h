@@ -1,0 +1,42 @@
+// The production stepped in virtual time on the calling thread: the same
+// start-up, loader stages, clock ticks and frames as the program, with time
+// moved on by the caller instead of a clock. Production time 0 is the
+// program's start. The headless tools and the browser's stills share it, so
+// a moment shows the same picture in both.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+constexpr uint64_t VELQ_STEP_SECOND_US = 1000000;
+
+// The engine as a process starts it: first entry, clocks at zero, nothing
+// loaded, the clock reading virtual time 0. A drive left open by an earlier
+// run is closed.
+void VELQ_STEP_Rewind();
+
+// Rewinds, then starts the production from the drive at path, stepped.
+void VELQ_STEP_Start(const char* drive);
+
+// Moves virtual time on to us (never back) and runs what fell due by then:
+// the loader's stages and the clock's ticks.
+void VELQ_STEP_AdvanceTo(uint64_t us);
+
+// One frame at virtual time us, as a video shows the production: time moves
+// on to us and the sequencer runs, clearing first when clear is set. The
+// program draws several frames per tick, so a frame whose entry has just
+// ended is followed at once by the next entry's first frame. Returns 1 once
+// the tape has ended.
+int VELQ_STEP_FrameAt(uint64_t us, bool clear);
+
+// The virtual time of frame k at fps frames per second, in microseconds.
+uint64_t VELQ_STEP_FrameUs(int64_t k, int fps);
+
+// The virtual time now.
+uint64_t VELQ_STEP_NowUs();
+
+// Where entries 1 to 10 start, then where the tape ends, in virtual time
+// with one frame every 1/fps s, from a run of the tape with its scenes and
+// loading left out. It leaves the engine at its start: call it before a
+// run, not during one.
+std::vector<uint64_t> VELQ_STEP_TapeTimes(int fps);

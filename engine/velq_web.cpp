@@ -1,0 +1,155 @@
+// The program in a web browser, on the page's one thread. Start-up runs as
+// the program's does, with the drive's entries inflated by the browser
+// after it is opened; the production starts once the viewer clicks (sound
+// needs a gesture) and then plays one frame per animation frame, its loader
+// stepped and its clock caught up on the browser's clock. With
+// ?at=SECONDS[,SECONDS...] the page shows the stills at those production
+// times instead, stepped in virtual time as amber_capture --still makes
+// them, without sound.
+#include <GLES3/gl3.h>
+#include <SDL.h>
+#include <emscripten.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "archive/cfs.h"
+#include "archive/cfs_web.h"
+#include "engine/velq2.h"
+#include "engine/velq_play.h"
+#include "engine/velq_start.h"
+#include "engine/velq_step.h"
+
+namespace {
+
+constexpr int kStillFps = 50;  // amber_capture's frame rate
+constexpr int kDepthBits = 16;
+// How long one animation frame may spend stepping towards a still.
+constexpr double kStillSliceMs = 30;
+
+// The frames that show the stills and, index for index, the stills' times.
+std::vector<int64_t> velq_web_still_frames;
+std::vector<double> velq_web_still_times;
+int64_t velq_web_frame = 0;  // the next frame stepped towards them
+
+// The still times from the page's address, in seconds: entry i, or a
+// negative number past the list's end.
+EM_JS(double, velq_web_still_seconds, (int i), {
+    const at = new URLSearchParams(location.search).get('at');
+    const times = at === null ? [] : at.split(',').map(Number).filter((t) => t >= 0);
+    return i < times.length ? times[i] : -1;
+});
+
+EM_JS(int, velq_web_viewer_started, (), { return Module.amberStarted ? 1 : 0; });
+
+// The page takes each still from the canvas before the browser shows it;
+// shown is 0 for one past the tape's end.
+EM_JS(void, velq_web_still_done, (double seconds, int shown), {
+    Module.amberStillDone(seconds, shown);
+});
+
+EM_JS(void, velq_web_stills_done, (), { Module.amberStillsDone(); });
+
+uint64_t BrowserClockUs() { return uint64_t(emscripten_get_now() * 1000); }
+
+// The page shows its end screen with status, as the program would exit.
+[[noreturn]] void End(int status) {
+    emscripten_cancel_main_loop();
+    FSOUND_Stream_Stop(music);
+    FSOUND_Stream_Close(music);
+    FSOUND_Close();
+    fflush(stdout);
+    emscripten_force_exit(status);
+    __builtin_unreachable();
+}
+
+void EndWithFailure() { End(1); }
+
+void PlayFrame() {
+    VELQ_PLAY_CatchUp();
+    if (VELQ_PLAY_Frame() == 1 || VELQ_QuitRequested()) End(0);
+}
+
+bool StillFrame(int64_t k) {
+    return std::find(velq_web_still_frames.begin(), velq_web_still_frames.end(), k) !=
+           velq_web_still_frames.end();
+}
+
+// Only a still's own frame needs its pixels: every frame starts with a clear
+// and reads back only what it drew itself, so the frames between stills are
+// drawn into a single pixel, which spares the browser most of the work.
+void DrawOnlyStills(int64_t k) {
+    if (StillFrame(k)) {
+        glDisable(GL_SCISSOR_TEST);
+        return;
+    }
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 1, 1);
+}
+
+void StillsDone(int64_t k, bool tape_ended) {
+    for (size_t i = 0; i < velq_web_still_times.size(); ++i)
+        if (velq_web_still_frames[i] == k || (tape_ended && velq_web_still_frames[i] >= k))
+            velq_web_still_done(velq_web_still_times[i], !tape_ended);
+}
+
+// Steps frames towards the stills a slice at a time, so the page stays
+// responsive; the last still's frame is the last one drawn.
+void StepTowardsStills() {
+    const double until = emscripten_get_now() + kStillSliceMs;
+    const int64_t last =
+        *std::max_element(velq_web_still_frames.begin(), velq_web_still_frames.end());
+    while (velq_web_frame <= last && emscripten_get_now() < until) {
+        const int64_t k = velq_web_frame++;
+        DrawOnlyStills(k);
+        const bool ended = VELQ_STEP_FrameAt(VELQ_STEP_FrameUs(k, kStillFps), true) == 1;
+        StillsDone(k, ended);
+        if (ended) velq_web_frame = last + 1;
+    }
+    if (velq_web_frame <= last) return;
+    emscripten_cancel_main_loop();
+    velq_web_stills_done();
+}
+
+void WaitForDrive() {
+    if (!CFS_WEB_Ready()) return;
+    if (!velq_web_still_frames.empty()) {
+        VELQ_PLAY_Begin(VELQ_PLAY_STEPPED);
+        emscripten_cancel_main_loop();
+        emscripten_set_main_loop(StepTowardsStills, 0, 0);
+    } else if (velq_web_viewer_started()) {
+        velq_clock_us = BrowserClockUs;
+        VELQ_PLAY_Begin(VELQ_PLAY_STEPPED);
+        emscripten_cancel_main_loop();
+        emscripten_set_main_loop(PlayFrame, 0, 0);
+    }
+}
+
+// Each still's frame, as amber_capture picks it: the last frame that starts
+// at or before its time.
+void ChooseStills() {
+    for (int i = 0;; ++i) {
+        const double seconds = velq_web_still_seconds(i);
+        if (seconds < 0) break;
+        const uint64_t us = uint64_t(seconds * VELQ_STEP_SECOND_US + 0.5);
+        velq_web_still_times.push_back(seconds);
+        velq_web_still_frames.push_back(int64_t(us * kStillFps / VELQ_STEP_SECOND_US));
+    }
+    if (!velq_web_still_frames.empty()) VELQ_STEP_Rewind();
+}
+
+}  // namespace
+
+int main() {
+    cfs_fatal_exit = EndWithFailure;
+    ChooseStills();
+    VELQ_StartSDL();
+    // A WebGL context takes its depth buffer from the request at creation.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, kDepthBits);
+    VELQ_OpenScreen(SDL_OPENGL);
+    if (velq_web_still_frames.empty() && !VELQ_OpenSound()) End(1);
+    CFS_Open(VELQ_DRIVE);
+    CFS_WEB_InflateAll(VELQ_DRIVE);
+    emscripten_set_main_loop(WaitForDrive, 0, 0);
+}

@@ -1,0 +1,174 @@
+// Sound layer in a browser, over Web Audio: the page has put the soundtrack
+// into the file system before the program starts; opening it hands the
+// bytes to decodeAudioData, and playing starts a buffer source at once. A
+// play asked for before decoding has finished starts, once it has, as far
+// into the soundtrack as the time since the request, so it keeps with the
+// picture. Everything runs on the page's one thread.
+#include <emscripten.h>
+
+#include <cstdio>
+
+#include "platform/fsound.h"
+
+struct FSOUND_STREAM {
+    bool playing;
+    int channel;
+};
+
+namespace {
+
+constexpr int kMinBufferMs = 50;
+constexpr int kMaxBufferMs = 10000;
+
+int fsound_error = FSOUND_ERR_NONE;
+bool fsound_ready = false;
+int fsound_channels = 0;
+
+signed char Fail(int code) {
+    fsound_error = code;
+    return 0;
+}
+
+int FailPlay(int code) {
+    fsound_error = code;
+    return -1;
+}
+
+}  // namespace
+
+// Module.amberSound: the context, the decoded soundtrack, the playing source
+// and, for each play request, the soundtrack's position and the page's
+// clock, which tell how sound and picture keep together. A hidden page
+// stops drawing, so the sound pauses with it.
+EM_JS(int, fsound_web_init, (), {
+    const AudioContextClass = globalThis.AudioContext || globalThis.webkitAudioContext;
+    if (!AudioContextClass) return 0;
+    const ctx = new AudioContextClass();
+    const output = ctx.createGain();
+    output.connect(ctx.destination);
+    Module.amberSound = {ctx, output, buffer: null, source: null, startedAt: 0, requests: []};
+    document.addEventListener('visibilitychange', () => {
+        if (document.hidden) ctx.suspend(); else if (Module.amberSound.source) ctx.resume();
+    });
+    return 1;
+});
+
+EM_JS(void, fsound_web_close, (), {
+    Module.amberSound.ctx.close();
+});
+
+EM_JS(void, fsound_web_decode, (const char* name), {
+    const sound = Module.amberSound;
+    const bytes = FS.readFile(UTF8ToString(name));
+    sound.ctx.decodeAudioData(bytes.buffer).then(
+        (buffer) => {
+            sound.buffer = buffer;
+            if (sound.pending) sound.start(sound.ctx.currentTime - sound.pendingSince);
+        },
+        (error) => console.warn('FSOUND_Stream_Open: cannot decode the soundtrack:', error));
+    sound.start = (offset) => {
+        sound.pending = false;
+        sound.source = sound.ctx.createBufferSource();
+        sound.source.buffer = sound.buffer;
+        sound.source.connect(sound.output);
+        sound.startedAt = sound.ctx.currentTime - offset;
+        sound.source.start(0, offset);
+    };
+});
+
+EM_JS(void, fsound_web_play, (), {
+    const sound = Module.amberSound;
+    sound.ctx.resume();
+    if (sound.buffer) {
+        sound.start(0);
+    } else {
+        sound.pending = true;
+        sound.pendingSince = sound.ctx.currentTime;
+    }
+});
+
+EM_JS(void, fsound_web_note_request, (), {
+    const sound = Module.amberSound;
+    const position = sound.source ? sound.ctx.currentTime - sound.startedAt : 0;
+    sound.requests.push({position, clockMs: performance.now()});
+});
+
+EM_JS(void, fsound_web_stop, (), {
+    const sound = Module.amberSound;
+    sound.pending = false;
+    if (sound.source) sound.source.stop();
+    sound.source = null;
+});
+
+signed char FSOUND_SetOutput(int) {
+    if (fsound_ready) return Fail(FSOUND_ERR_INIT);
+    return 1;
+}
+
+signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int) {
+    if (fsound_ready) return Fail(FSOUND_ERR_INIT);
+    if (mixrate <= 0 || maxsoftwarechannels <= 0) return Fail(FSOUND_ERR_INVALID_PARAM);
+    // The browser mixes at its device's rate and resamples the soundtrack.
+    if (!fsound_web_init()) return Fail(FSOUND_ERR_INIT_DEVICE);
+    fsound_channels = maxsoftwarechannels;
+    fsound_ready = true;
+    return 1;
+}
+
+int FSOUND_GetError() { return fsound_error; }
+
+void FSOUND_Close() {
+    if (!fsound_ready) return;
+    fsound_web_close();
+    fsound_ready = false;
+}
+
+// The browser decodes the whole soundtrack: there is no buffer to size.
+signed char FSOUND_Stream_SetBufferSize(int ms) {
+    if (ms < kMinBufferMs || ms > kMaxBufferMs) return Fail(FSOUND_ERR_INVALID_PARAM);
+    return 1;
+}
+
+FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int, int offset, int length) {
+    if (!fsound_ready) {
+        fsound_error = FSOUND_ERR_UNINITIALIZED;
+        return nullptr;
+    }
+    if (!name || offset != 0 || length != 0) {
+        fsound_error = FSOUND_ERR_INVALID_PARAM;
+        return nullptr;
+    }
+    FILE* f = fopen(name, "rb");
+    if (!f) {
+        fsound_error = FSOUND_ERR_FILE_NOTFOUND;
+        return nullptr;
+    }
+    fclose(f);
+    fsound_web_decode(name);
+    return new FSOUND_STREAM{false, -1};
+}
+
+int FSOUND_Stream_Play(int channel, FSOUND_STREAM* s) {
+    if (!s) return FailPlay(FSOUND_ERR_INVALID_PARAM);
+    if (!fsound_ready) return FailPlay(FSOUND_ERR_UNINITIALIZED);
+    if (channel < 0 || channel >= fsound_channels) return FailPlay(FSOUND_ERR_INVALID_PARAM);
+    if (!s->playing) fsound_web_play();
+    fsound_web_note_request();
+    s->playing = true;
+    s->channel = channel;
+    return channel;
+}
+
+signed char FSOUND_Stream_Stop(FSOUND_STREAM* s) {
+    if (!s) return Fail(FSOUND_ERR_INVALID_PARAM);
+    if (s->playing) fsound_web_stop();
+    s->playing = false;
+    return 1;
+}
+
+signed char FSOUND_Stream_Close(FSOUND_STREAM* s) {
+    if (!s) return Fail(FSOUND_ERR_INVALID_PARAM);
+    FSOUND_Stream_Stop(s);
+    delete s;
+    return 1;
+}
