@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
-# Builds amber_grid when needed and plays it from build/.
+# Builds amber_grid when needed and plays it from build/; with --web, serves
+# the web build in build-web/ on localhost for a browser.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./setup.sh
+if [ "${1:-}" = "--web" ]; then
+  port="${PORT:-8000}"
+  echo "amber_grid plays at http://localhost:$port/ (Ctrl-C stops the server)."
+  exec python3 -m http.server --bind 127.0.0.1 --directory build-web "$port"
+fi
 cd build
 
 # Without a sound device SDL has no output to open; play silently instead.
