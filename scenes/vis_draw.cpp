@@ -47,10 +47,10 @@ void VIS_LetterboxBars(GLfloat bottom_z, GLfloat top_z) {
     glBegin(GL_QUADS);
     glVertex3f(0, 0, bottom_z);
     glVertex3f(640, 0, bottom_z);
-    glVertex3f(640, 80, bottom_z);
-    glVertex3f(0, 80, bottom_z);
-    glVertex3f(0, 400, top_z);
-    glVertex3f(640, 400, top_z);
+    glVertex3f(640, VIS_BAR_ROWS, bottom_z);
+    glVertex3f(0, VIS_BAR_ROWS, bottom_z);
+    glVertex3f(0, 480 - VIS_BAR_ROWS, top_z);
+    glVertex3f(640, 480 - VIS_BAR_ROWS, top_z);
     glVertex3f(640, 480, top_z);
     glVertex3f(0, 480, top_z);
     glEnd();

@@ -25,7 +25,10 @@ void VIS_ColourMaterial(const GLfloat* specular, GLfloat shininess);
 // A 45-degree perspective from 1 to far, model-view current.
 void VIS_Perspective(double aspect, double far);
 
-// The black bars over the bottom and top 80 rows, as one batch of two quads
+// How many window rows each letterbox bar covers.
+constexpr int VIS_BAR_ROWS = 80;
+
+// The black bars over the bottom and top VIS_BAR_ROWS rows, as one batch of two quads
 // at the given depths; the caller sets the colour.
 void VIS_LetterboxBars(GLfloat bottom_z, GLfloat top_z);
 

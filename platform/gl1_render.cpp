@@ -1,0 +1,319 @@
+// Drawing over OpenGL ES 3.0: programs that light each vertex as
+// fixed-function OpenGL does, the state in a uniform block, and the texture
+// the pictures go to. Immediate-mode vertices and uniform blocks are
+// appended to rings, so that no draw waits on a buffer an earlier draw of
+// the frame still reads; a full ring starts over in fresh storage.
+#include <GLES3/gl3.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <string>
+
+#include "platform/gl1_local.h"
+
+namespace {
+
+constexpr GLsizeiptr kVertexRing = 4 << 20;
+constexpr GLsizeiptr kUniformRing = 1 << 20;
+constexpr GLint kClampToEdge = 0x812F;
+constexpr GLint kClamp = 0x2900;  // fixed-function clamping, the same under nearest filtering
+
+constexpr const char* kVersion = "#version 300 es\n";
+
+constexpr const char* kState = R"(
+precision highp float;
+layout(std140) uniform State {
+    mat4 modelview;
+    mat4 projection;
+    mat4 normal_matrix;
+    vec4 light_position[2];
+    vec4 light_ambient[2];
+    vec4 light_diffuse[2];
+    vec4 light_specular[2];
+    vec4 spot[2];
+    vec4 ambient;
+    vec4 diffuse;
+    vec4 specular;
+    vec4 emission;
+    vec4 scene_ambient;
+    vec4 shininess;
+};
+#if FLAT
+#define SHADING flat
+#else
+#define SHADING
+#endif
+)";
+
+constexpr const char* kVertexShader = R"(
+layout(location = 0) in vec3 a_pos;
+layout(location = 1) in vec3 a_normal;
+layout(location = 2) in vec4 a_color;
+layout(location = 3) in vec2 a_tex;
+SHADING out vec4 v_color;
+out vec2 v_tex;
+
+// One light's share at a vertex: a spot light lights nothing outside its
+// cone, and a face turned away gets no highlight.
+vec3 Light(int i, vec3 eye, vec3 n, vec4 amb, vec4 dif) {
+    vec3 l = normalize(light_position[i].w == 0.0 ? light_position[i].xyz
+                                                   : light_position[i].xyz - eye);
+    if (spot[i].w > -1.5 && dot(-l, normalize(spot[i].xyz)) < spot[i].w) return vec3(0.0);
+    float nl = dot(n, l);
+    vec3 c = light_ambient[i].rgb * amb.rgb + max(nl, 0.0) * light_diffuse[i].rgb * dif.rgb;
+    if (nl > 0.0) {
+        float nh = max(dot(n, normalize(l + vec3(0.0, 0.0, 1.0))), 0.0);
+        c += (shininess.x == 0.0 ? 1.0 : pow(nh, shininess.x)) * light_specular[i].rgb *
+             specular.rgb;
+    }
+    return c;
+}
+
+vec4 Lit(vec3 eye) {
+#if COLOR_MATERIAL
+    vec4 amb = a_color, dif = a_color;
+#else
+    vec4 amb = ambient, dif = diffuse;
+#endif
+    vec3 n = mat3(normal_matrix) * a_normal;
+#if NORMALIZE
+    n = normalize(n);
+#endif
+    vec3 c = emission.rgb + scene_ambient.rgb * amb.rgb;
+#if LIGHT0
+    c += Light(0, eye, n, amb, dif);
+#endif
+#if LIGHT1
+    c += Light(1, eye, n, amb, dif);
+#endif
+    return vec4(c, dif.a);
+}
+
+void main() {
+    vec4 eye = modelview * vec4(a_pos, 1.0);
+    gl_Position = projection * eye;
+#if LIT
+    vec4 c = Lit(eye.xyz);
+#else
+    vec4 c = a_color;
+#endif
+    // Colours are clamped per vertex, before they are interpolated.
+    v_color = clamp(c, 0.0, 1.0);
+    v_tex = a_tex;
+}
+)";
+
+constexpr const char* kFragmentShader = R"(
+uniform sampler2D u_texture;
+SHADING in vec4 v_color;
+in vec2 v_tex;
+out vec4 o_color;
+
+void main() {
+    vec4 c = v_color;
+#if MODULATE
+    c *= texture(u_texture, v_tex);
+#elif DECAL
+    c.rgb = texture(u_texture, v_tex).rgb;
+#endif
+    o_color = c;
+}
+)";
+
+constexpr const char* kSwitchNames[] = {"LIT",       "LIGHT0",   "LIGHT1", "COLOR_MATERIAL",
+                                        "NORMALIZE", "MODULATE", "DECAL",  "FLAT"};
+
+struct Ring {
+    GLenum target;
+    GLuint buffer;
+    GLsizeiptr size;
+    GLsizeiptr used;
+};
+
+GLuint gl1_programs[GL1_KEYS] = {};
+GLuint gl1_program = 0;  // in use
+Ring gl1_vertex_ring = {GL_ARRAY_BUFFER, 0, kVertexRing, 0};
+Ring gl1_uniform_ring = {GL_UNIFORM_BUFFER, 0, kUniformRing, 0};
+GLsizeiptr gl1_uniform_stride = 0;
+
+[[noreturn]] void Fail(const char* what, const char* log) {
+    std::printf("GL1: FATAL_ERROR: %s: %s\n", what, log);
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+// The switches of key as preprocessor definitions.
+std::string Defines(uint32_t key) {
+    std::string text;
+    for (uint32_t bit = 0; bit < std::size(kSwitchNames); ++bit)
+        text += std::string("#define ") + kSwitchNames[bit] + ((key >> bit) & 1 ? " 1\n" : " 0\n");
+    return text;
+}
+
+GLuint Compile(GLenum type, uint32_t key, const char* body) {
+    const GLuint shader = glCreateShader(type);
+    const std::string defines = Defines(key);
+    const char* parts[4] = {kVersion, defines.c_str(), kState, body};
+    glShaderSource(shader, 4, parts, nullptr);
+    glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[1024] = "";
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        Fail("the shader does not compile", log);
+    }
+    return shader;
+}
+
+GLuint Link(uint32_t key) {
+    const GLuint program = glCreateProgram();
+    const GLuint shaders[2] = {Compile(GL_VERTEX_SHADER, key, kVertexShader),
+                               Compile(GL_FRAGMENT_SHADER, key, kFragmentShader)};
+    for (GLuint shader : shaders) glAttachShader(program, shader);
+    glLinkProgram(program);
+    for (GLuint shader : shaders) glDeleteShader(shader);
+    GLint ok = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[1024] = "";
+        glGetProgramInfoLog(program, sizeof log, nullptr, log);
+        Fail("the shaders do not link", log);
+    }
+    glUseProgram(program);
+    glUniformBlockBinding(program, glGetUniformBlockIndex(program, "State"), 0);
+    glUniform1i(glGetUniformLocation(program, "u_texture"), 0);
+    return program;
+}
+
+// The program for key, made the first time it is needed.
+void UseProgram(uint32_t key) {
+    GLuint& program = gl1_programs[key];
+    if (program == 0) program = Link(key);
+    if (program != gl1_program) glUseProgram(program);
+    gl1_program = program;
+}
+
+// Where bytes more fit in the ring, starting it over in fresh storage
+// when full.
+GLsizeiptr Reserve(Ring& ring, GLsizeiptr bytes) {
+    if (bytes > ring.size) ring.size = bytes * 2;
+    if (ring.buffer == 0) glGenBuffers(1, &ring.buffer);
+    glBindBuffer(ring.target, ring.buffer);
+    if (ring.used == 0 || ring.used + bytes > ring.size) {
+        glBufferData(ring.target, ring.size, nullptr, GL_DYNAMIC_DRAW);
+        ring.used = 0;
+    }
+    const GLsizeiptr at = ring.used;
+    ring.used += bytes;
+    return at;
+}
+
+void UploadUniforms(const GL1_Uniforms& uniforms) {
+    const GLsizeiptr at = Reserve(gl1_uniform_ring, gl1_uniform_stride);
+    glBufferSubData(GL_UNIFORM_BUFFER, at, sizeof uniforms, &uniforms);
+    glBindBufferRange(GL_UNIFORM_BUFFER, 0, gl1_uniform_ring.buffer, at, sizeof uniforms);
+}
+
+void Pointer(GLuint index, GLint size, size_t offset) {
+    glEnableVertexAttribArray(index);
+    glVertexAttribPointer(index, size, GL_FLOAT, GL_FALSE, sizeof(GL1_Vertex),
+                          reinterpret_cast<const void*>(offset));
+}
+
+// The buffer bound to GL_ARRAY_BUFFER supplies the vertices; what they
+// don't carry comes from current as constant attributes.
+void Attributes(uint32_t per_vertex, const GL1_Vertex& current) {
+    Pointer(0, 3, offsetof(GL1_Vertex, pos));
+    if (per_vertex & GL1_PER_VERTEX_NORMAL) {
+        Pointer(1, 3, offsetof(GL1_Vertex, normal));
+    } else {
+        glDisableVertexAttribArray(1);
+        glVertexAttrib3fv(1, current.normal);
+    }
+    if (per_vertex & GL1_PER_VERTEX_COLOR) {
+        Pointer(2, 4, offsetof(GL1_Vertex, color));
+    } else {
+        glDisableVertexAttribArray(2);
+        glVertexAttrib4fv(2, current.color);
+    }
+    if (per_vertex & GL1_PER_VERTEX_TEX) {
+        Pointer(3, 2, offsetof(GL1_Vertex, tex));
+    } else {
+        glDisableVertexAttribArray(3);
+        glVertexAttrib2fv(3, current.tex);
+    }
+}
+
+}  // namespace
+
+void GL1_RenderInit() {
+    GLint alignment = 0;
+    glGetIntegerv(GL_UNIFORM_BUFFER_OFFSET_ALIGNMENT, &alignment);
+    if (alignment < 1) alignment = 1;
+    gl1_uniform_stride = (sizeof(GL1_Uniforms) + alignment - 1) / alignment * alignment;
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+}
+
+void GL1_RenderStream(const std::vector<GL1_Vertex>& triangles, uint32_t key,
+                      const GL1_Uniforms& uniforms, bool changed) {
+    UseProgram(key);
+    if (changed) UploadUniforms(uniforms);
+    const GLsizeiptr bytes = triangles.size() * sizeof(GL1_Vertex);
+    const GLsizeiptr at = Reserve(gl1_vertex_ring, bytes);
+    glBufferSubData(GL_ARRAY_BUFFER, at, bytes, triangles.data());
+    Attributes(GL1_PER_VERTEX_ALL, triangles[0]);
+    glDrawArrays(GL_TRIANGLES, static_cast<GLint>(at / sizeof(GL1_Vertex)),
+                 static_cast<GLsizei>(triangles.size()));
+}
+
+void GL1_RenderBuffer(GLuint buffer, int first, int count, uint32_t per_vertex,
+                      const GL1_Vertex& current, uint32_t key, const GL1_Uniforms& uniforms,
+                      bool changed) {
+    UseProgram(key);
+    if (changed) UploadUniforms(uniforms);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    Attributes(per_vertex, current);
+    glDrawArrays(GL_TRIANGLES, first, count);
+}
+
+GLuint GL1_RenderUpload(const std::vector<GL1_Vertex>& vertices, GLuint old) {
+    if (old != 0) glDeleteBuffers(1, &old);
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glBufferData(GL_ARRAY_BUFFER, vertices.size() * sizeof(GL1_Vertex), vertices.data(),
+                 GL_STATIC_DRAW);
+    return buffer;
+}
+
+void GL1_RenderCap(GLenum cap, bool on) { on ? glEnable(cap) : glDisable(cap); }
+
+void GL1_RenderTexImage(GLsizei width, GLsizei height, GLint internal_format, GLenum format,
+                        GLenum type, const void* pixels) {
+    const bool alpha = internal_format == 4 || internal_format == GL_RGBA;
+    glTexImage2D(GL_TEXTURE_2D, 0, alpha ? GL_RGBA8 : GL_RGB8, width, height, 0, format, type,
+                 pixels);
+}
+
+void GL1_RenderTexParameter(GLenum pname, GLfloat param) {
+    const GLint value = static_cast<GLint>(param);
+    glTexParameteri(GL_TEXTURE_2D, pname, value == kClamp ? kClampToEdge : value);
+}
+
+void GL1_RenderViewport(const int32_t* rect) { glViewport(rect[0], rect[1], rect[2], rect[3]); }
+void GL1_RenderClearColor(const float* rgba) { glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]); }
+void GL1_RenderClear(GLbitfield mask) { glClear(mask); }
+void GL1_RenderBlendFunc(GLenum sfactor, GLenum dfactor) { glBlendFunc(sfactor, dfactor); }
+void GL1_RenderFrontFace(GLenum mode) { glFrontFace(mode); }
+void GL1_RenderPixelStore(GLenum pname, GLint param) { glPixelStorei(pname, param); }
+
+void GL1_RenderReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
+                          GLenum type, void* pixels) {
+    glReadPixels(x, y, width, height, format, type, pixels);
+}

@@ -1,0 +1,89 @@
+// amber_stillcmp: whether a still of the production, drawn another way
+// (through our own GL layer, in a browser), shows what the reference still
+// drawn by the system's OpenGL shows. Renderers may round a colour or an
+// edge pixel differently, so most pixels must lie close to the reference;
+// the letterbox bars are flat and must match exactly.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "media/png_read.h"
+#include "scenes/vis_draw.h"
+
+namespace {
+
+constexpr int kTolerance = 8;         // of 255, in every channel
+constexpr double kCloseShare = 0.98;  // of the pixels
+constexpr int kWindowRows = 480;
+
+MEDIA_Picture Read(const char* path) {
+    MEDIA_Picture picture;
+    if (!MEDIA_ReadPng(path, &picture)) {
+        std::fprintf(stderr, "amber_stillcmp: cannot read %s\n", path);
+        std::exit(2);
+    }
+    return picture;
+}
+
+const uint8_t* Pixel(const MEDIA_Picture& p, int x, int y) {
+    return &p.rgb[3 * (static_cast<size_t>(y) * p.width + x)];
+}
+
+// Rows from top to bottom: whether the reference shows one flat colour
+// there, as a bar does.
+bool Flat(const MEDIA_Picture& p, int top, int bottom) {
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < p.width; ++x)
+            if (std::memcmp(Pixel(p, x, y), Pixel(p, 0, top), 3) != 0) return false;
+    return true;
+}
+
+// How many pixels of the rows differ at all.
+long Differing(const MEDIA_Picture& a, const MEDIA_Picture& b, int top, int bottom) {
+    long n = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < a.width; ++x) n += std::memcmp(Pixel(a, x, y), Pixel(b, x, y), 3) != 0;
+    return n;
+}
+
+long Close(const MEDIA_Picture& a, const MEDIA_Picture& b) {
+    long n = 0;
+    for (size_t i = 0; i < a.rgb.size(); i += 3) {
+        bool close = true;
+        for (int c = 0; c < 3; ++c)
+            close = close && std::abs(a.rgb[i + c] - b.rgb[i + c]) <= kTolerance;
+        n += close;
+    }
+    return n;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc != 3) {
+        std::fprintf(stderr,
+                     "usage: amber_stillcmp REFERENCE.png PICTURE.png\n"
+                     "Passes (status 0) when at least 98%% of the pixels lie within 8/255 of\n"
+                     "the reference, and the letterbox bars, where the reference shows them,\n"
+                     "match exactly; status 1 when not, 2 when a file cannot be read.\n");
+        return 2;
+    }
+    const MEDIA_Picture ref = Read(argv[1]);
+    const MEDIA_Picture pic = Read(argv[2]);
+    if (ref.width != pic.width || ref.height != pic.height || ref.height != kWindowRows) {
+        std::fprintf(stderr, "amber_stillcmp: the pictures are not both 640 x 480\n");
+        return 1;
+    }
+    const double share = double(Close(ref, pic)) / (ref.width * ref.height);
+    long bar_misses = 0;
+    int bars = 0;
+    for (int top : {0, kWindowRows - VIS_BAR_ROWS}) {
+        if (!Flat(ref, top, top + VIS_BAR_ROWS)) continue;
+        ++bars;
+        bar_misses += Differing(ref, pic, top, top + VIS_BAR_ROWS);
+    }
+    const bool pass = share >= kCloseShare && bar_misses == 0;
+    std::printf("%s: %.2f%% of pixels within %d/255; %d bars, %ld bar pixels differ: %s\n", argv[2],
+                100 * share, kTolerance, bars, bar_misses, pass ? "same" : "DIFFERENT");
+    return pass ? 0 : 1;
+}
