@@ -36,10 +36,6 @@ uint32_t velq_tick_busy = 0;
 // with real time when the timer fires late or merges callbacks.
 uint64_t velq_tick_due = 0;
 
-// A gap longer than this is a stall, not a late tick: the process stood
-// still (stopped, or starved by the machine) and the music stood still with
-// it, so the clock resumes where it stopped instead of catching up.
-constexpr uint64_t kStallUs = 250000;
 
 uint64_t SteadyClockUs() {
     using namespace std::chrono;
@@ -132,7 +128,7 @@ uint64_t CountPeriods() {
     if (now < due) return 0;
     const uint64_t periods = (now - due) / kTickUs + 1;
     WORD_Store(velq_tick_due, due + periods * kTickUs, WORD_RELAXED);
-    return now - (due - kTickUs) > kStallUs ? 0 : periods;
+    return now - (due - kTickUs) > velq_stall_us ? 0 : periods;
 }
 
 void AdvanceClocks() {
@@ -146,6 +142,7 @@ void AdvanceClocks() {
 }  // namespace
 
 uint64_t (*velq_clock_us)() = SteadyClockUs;
+uint64_t velq_stall_us = 250000;
 
 // Periods that end while the advance word is set are dropped, not caught up
 // later: the entry being entered starts its clocks at zero.

@@ -58,6 +58,12 @@ extern SDL_TimerID velq_timer_id;
 // periods that have passed; a steady clock unless a test or the capture
 // tool drives time itself.
 extern uint64_t (*velq_clock_us)();
+// A gap in that clock longer than this is a stall, not a late tick: the
+// process stood still (stopped, or starved by the machine) and the music,
+// played by a thread of the same process, stood still with it, so the clock
+// resumes where it stopped instead of catching up. A browser plays the music
+// on through a stall of the page, so there the clock catches every gap up.
+extern uint64_t velq_stall_us;
 
 // Starts the clock and its 20 ms timer, which ticks on SDL's timer thread.
 void VELQ_TimerInit();

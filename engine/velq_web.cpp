@@ -5,25 +5,28 @@
 // stepped and its clock caught up on the browser's clock. With
 // ?at=SECONDS[,SECONDS...] the page shows the stills at those production
 // times instead, stepped in virtual time as amber_capture --still makes
-// them, without sound.
-#include <GLES3/gl3.h>
+// them, without sound; with ?bench it times every frame of the tape, as
+// amber_bench does, and prints the same report.
 #include <SDL.h>
 #include <emscripten.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
 #include "archive/cfs.h"
 #include "archive/cfs_web.h"
 #include "engine/velq2.h"
+#include "engine/velq_bench.h"
 #include "engine/velq_play.h"
 #include "engine/velq_start.h"
 #include "engine/velq_step.h"
+#include "platform/gl1.h"
 
 namespace {
 
-constexpr int kStillFps = 50;  // amber_capture's frame rate
+constexpr int kStillFps = 50;  // amber_capture's and amber_bench's frame rate
 constexpr int kDepthBits = 16;
 // How long one animation frame may spend stepping towards a still.
 constexpr double kStillSliceMs = 30;
@@ -32,7 +35,10 @@ constexpr double kStillSliceMs = 30;
 std::vector<int64_t> velq_web_still_frames;
 std::vector<double> velq_web_still_times;
 int64_t velq_web_frame = 0;  // the next frame stepped towards them
+VELQ_BENCH_Times velq_web_bench = VELQ_BENCH_New();
 
+// The JavaScript below is not C++.
+// clang-format off
 // The still times from the page's address, in seconds: entry i, or a
 // negative number past the list's end.
 EM_JS(double, velq_web_still_seconds, (int i), {
@@ -43,6 +49,12 @@ EM_JS(double, velq_web_still_seconds, (int i), {
 
 EM_JS(int, velq_web_viewer_started, (), { return Module.amberStarted ? 1 : 0; });
 
+EM_JS(int, velq_web_bench_asked, (), {
+    return new URLSearchParams(location.search).has('bench') ? 1 : 0;
+});
+
+EM_JS(void, velq_web_bench_done, (), { Module.amberBenchDone(); });
+
 // The page takes each still from the canvas before the browser shows it;
 // shown is 0 for one past the tape's end.
 EM_JS(void, velq_web_still_done, (double seconds, int shown), {
@@ -51,7 +63,26 @@ EM_JS(void, velq_web_still_done, (double seconds, int shown), {
 
 EM_JS(void, velq_web_stills_done, (), { Module.amberStillsDone(); });
 
-uint64_t BrowserClockUs() { return uint64_t(emscripten_get_now() * 1000); }
+// The page's time while it has been shown. A hidden page draws nothing and
+// its sound pauses, so the production pauses with both; a stall of the shown
+// page is caught up, since the sound plays on through it.
+EM_JS(void, velq_web_count_hidden_time, (), {
+    Module.amberHiddenMs = 0;
+    let hiddenSince = document.hidden ? performance.now() : -1;
+    document.addEventListener('visibilitychange', () => {
+        if (document.hidden) {
+            hiddenSince = performance.now();
+        } else if (hiddenSince >= 0) {
+            Module.amberHiddenMs += performance.now() - hiddenSince;
+            hiddenSince = -1;
+        }
+    });
+});
+
+EM_JS(double, velq_web_shown_ms, (), { return performance.now() - Module.amberHiddenMs; });
+
+// clang-format on
+uint64_t ShownClockUs() { return uint64_t(velq_web_shown_ms() * 1000); }
 
 // The page shows its end screen with status, as the program would exit.
 [[noreturn]] void End(int status) {
@@ -77,16 +108,9 @@ bool StillFrame(int64_t k) {
 }
 
 // Only a still's own frame needs its pixels: every frame starts with a clear
-// and reads back only what it drew itself, so the frames between stills are
-// drawn into a single pixel, which spares the browser most of the work.
-void DrawOnlyStills(int64_t k) {
-    if (StillFrame(k)) {
-        glDisable(GL_SCISSOR_TEST);
-        return;
-    }
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 1, 1);
-}
+// and reads back only what it drew itself, so the frames between stills
+// keep the GL state as they go but draw nothing.
+void DrawOnlyStills(int64_t k) { GL1_Drawing(StillFrame(k)); }
 
 void StillsDone(int64_t k, bool tape_ended) {
     for (size_t i = 0; i < velq_web_still_times.size(); ++i)
@@ -112,14 +136,40 @@ void StepTowardsStills() {
     velq_web_stills_done();
 }
 
+// One frame per tick through the whole tape, each timed from the clear
+// until a one-pixel read-back has waited for its drawing; a slice of frames
+// per animation frame.
+void BenchSlice() {
+    const double until = emscripten_get_now() + kStillSliceMs;
+    while (emscripten_get_now() < until) {
+        const uint64_t us = VELQ_STEP_FrameUs(++velq_web_frame, kStillFps);
+        VELQ_STEP_AdvanceTo(us);
+        const double start = emscripten_get_now();
+        if (VELQ_STEP_FrameAt(us, true) == 1) {
+            emscripten_cancel_main_loop();
+            VELQ_BENCH_Report(velq_web_bench);
+            velq_web_bench_done();
+            return;
+        }
+        uint8_t pixel[4];
+        GL1_ReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        velq_web_bench[velq_caller].push_back(emscripten_get_now() - start);
+    }
+}
+
 void WaitForDrive() {
     if (!CFS_WEB_Ready()) return;
-    if (!velq_web_still_frames.empty()) {
+    if (velq_web_bench_asked()) {
+        VELQ_PLAY_Begin(VELQ_PLAY_STEPPED);
+        emscripten_cancel_main_loop();
+        emscripten_set_main_loop(BenchSlice, 0, 0);
+    } else if (!velq_web_still_frames.empty()) {
         VELQ_PLAY_Begin(VELQ_PLAY_STEPPED);
         emscripten_cancel_main_loop();
         emscripten_set_main_loop(StepTowardsStills, 0, 0);
     } else if (velq_web_viewer_started()) {
-        velq_clock_us = BrowserClockUs;
+        velq_clock_us = ShownClockUs;
+        velq_stall_us = UINT64_MAX;
         VELQ_PLAY_Begin(VELQ_PLAY_STEPPED);
         emscripten_cancel_main_loop();
         emscripten_set_main_loop(PlayFrame, 0, 0);
@@ -136,19 +186,21 @@ void ChooseStills() {
         velq_web_still_times.push_back(seconds);
         velq_web_still_frames.push_back(int64_t(us * kStillFps / VELQ_STEP_SECOND_US));
     }
-    if (!velq_web_still_frames.empty()) VELQ_STEP_Rewind();
+    if (!velq_web_still_frames.empty() || velq_web_bench_asked()) VELQ_STEP_Rewind();
 }
 
 }  // namespace
 
 int main() {
     cfs_fatal_exit = EndWithFailure;
+    velq_web_count_hidden_time();
     ChooseStills();
     VELQ_StartSDL();
     // A WebGL context takes its depth buffer from the request at creation.
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, kDepthBits);
     VELQ_OpenScreen(SDL_OPENGL);
-    if (velq_web_still_frames.empty() && !VELQ_OpenSound()) End(1);
+    const bool stepped = !velq_web_still_frames.empty() || velq_web_bench_asked();
+    if (!stepped && !VELQ_OpenSound()) End(1);
     CFS_Open(VELQ_DRIVE);
     CFS_WEB_InflateAll(VELQ_DRIVE);
     emscripten_set_main_loop(WaitForDrive, 0, 0);

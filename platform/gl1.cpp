@@ -86,6 +86,11 @@ void GL1_Unsupported(const char* call, GLenum value) {
     std::exit(1);
 }
 
+void GL1_Drawing(bool on) {
+    Ready();
+    GL1_RenderDrawing(on);
+}
+
 void GL1_Enable(GLenum cap) { Submit(GL1_Op::Enable, cap); }
 void GL1_Disable(GLenum cap) { Submit(GL1_Op::Disable, cap); }
 

@@ -15,6 +15,11 @@
 
 #include <GL/gl.h>
 
+// Whether the layer draws: while off, every call keeps the state as it
+// would, but nothing is drawn, cleared or read back. For stepping through
+// frames nobody sees, as to a still.
+void GL1_Drawing(bool on);
+
 void GL1_Enable(GLenum cap);
 void GL1_Disable(GLenum cap);
 void GL1_Viewport(GLint x, GLint y, GLsizei width, GLsizei height);

@@ -159,6 +159,7 @@ enum : uint32_t {
 };
 
 void GL1_RenderInit();
+void GL1_RenderDrawing(bool on);
 // Draws triangles from the stream buffer or from a list's buffer; uniforms
 // are uploaded first when changed.
 void GL1_RenderStream(const std::vector<GL1_Vertex>& triangles, uint32_t key,

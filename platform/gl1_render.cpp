@@ -137,6 +137,8 @@ GLuint gl1_program = 0;  // in use
 Ring gl1_vertex_ring = {GL_ARRAY_BUFFER, 0, kVertexRing, 0};
 Ring gl1_uniform_ring = {GL_UNIFORM_BUFFER, 0, kUniformRing, 0};
 GLsizeiptr gl1_uniform_stride = 0;
+bool gl1_drawing = true;
+bool gl1_uniforms_stale = false;  // changed while nothing was drawn
 
 [[noreturn]] void Fail(const char* what, const char* log) {
     std::printf("GL1: FATAL_ERROR: %s: %s\n", what, log);
@@ -217,6 +219,18 @@ void UploadUniforms(const GL1_Uniforms& uniforms) {
     glBindBufferRange(GL_UNIFORM_BUFFER, 0, gl1_uniform_ring.buffer, at, sizeof uniforms);
 }
 
+// Whether to draw, uploading the uniforms first when they changed.
+bool Prepare(uint32_t key, const GL1_Uniforms& uniforms, bool changed) {
+    if (!gl1_drawing) {
+        gl1_uniforms_stale = gl1_uniforms_stale || changed;
+        return false;
+    }
+    UseProgram(key);
+    if (changed || gl1_uniforms_stale) UploadUniforms(uniforms);
+    gl1_uniforms_stale = false;
+    return true;
+}
+
 void Pointer(GLuint index, GLint size, size_t offset) {
     glEnableVertexAttribArray(index);
     glVertexAttribPointer(index, size, GL_FLOAT, GL_FALSE, sizeof(GL1_Vertex),
@@ -262,8 +276,7 @@ void GL1_RenderInit() {
 
 void GL1_RenderStream(const std::vector<GL1_Vertex>& triangles, uint32_t key,
                       const GL1_Uniforms& uniforms, bool changed) {
-    UseProgram(key);
-    if (changed) UploadUniforms(uniforms);
+    if (!Prepare(key, uniforms, changed)) return;
     const GLsizeiptr bytes = triangles.size() * sizeof(GL1_Vertex);
     const GLsizeiptr at = Reserve(gl1_vertex_ring, bytes);
     glBufferSubData(GL_ARRAY_BUFFER, at, bytes, triangles.data());
@@ -275,8 +288,7 @@ void GL1_RenderStream(const std::vector<GL1_Vertex>& triangles, uint32_t key,
 void GL1_RenderBuffer(GLuint buffer, int first, int count, uint32_t per_vertex,
                       const GL1_Vertex& current, uint32_t key, const GL1_Uniforms& uniforms,
                       bool changed) {
-    UseProgram(key);
-    if (changed) UploadUniforms(uniforms);
+    if (!Prepare(key, uniforms, changed)) return;
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     Attributes(per_vertex, current);
     glDrawArrays(GL_TRIANGLES, first, count);
@@ -308,12 +320,16 @@ void GL1_RenderTexParameter(GLenum pname, GLfloat param) {
 
 void GL1_RenderViewport(const int32_t* rect) { glViewport(rect[0], rect[1], rect[2], rect[3]); }
 void GL1_RenderClearColor(const float* rgba) { glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]); }
-void GL1_RenderClear(GLbitfield mask) { glClear(mask); }
+void GL1_RenderDrawing(bool on) { gl1_drawing = on; }
+
+void GL1_RenderClear(GLbitfield mask) {
+    if (gl1_drawing) glClear(mask);
+}
 void GL1_RenderBlendFunc(GLenum sfactor, GLenum dfactor) { glBlendFunc(sfactor, dfactor); }
 void GL1_RenderFrontFace(GLenum mode) { glFrontFace(mode); }
 void GL1_RenderPixelStore(GLenum pname, GLint param) { glPixelStorei(pname, param); }
 
 void GL1_RenderReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
                           GLenum type, void* pixels) {
-    glReadPixels(x, y, width, height, format, type, pixels);
+    if (gl1_drawing) glReadPixels(x, y, width, height, format, type, pixels);
 }

@@ -1,5 +1,5 @@
 // The web build in headless chromium: usage
-//   node web_test.mjs SITE_DIR WEB_MOMENTS AMBER_CAPTURE AMBER_STILLCMP
+//   node web_test.mjs SITE_DIR STILL_MOMENTS REFERENCE_STILLS AMBER_STILLCMP
 import { execFileSync, spawn } from 'node:child_process';
 import { mkdtempSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
@@ -8,7 +8,7 @@ import { join } from 'node:path';
 
 const require = createRequire(new URL('../../web/package.json', import.meta.url));
 const puppeteer = require('puppeteer-core');
-const [site, momentsTool, capture, stillcmp] = process.argv.slice(2);
+const [site, momentsTool, references, stillcmp] = process.argv.slice(2);
 const port = 18000 + (process.pid % 1000);
 const base = `http://127.0.0.1:${port}/`;
 const failures = [];
@@ -19,13 +19,15 @@ const check = (ok, what) => { console.log(`${seconds()} s ${ok ? 'ok  ' : 'FAIL'
 const [momentLine, entry2Line] = execFileSync(momentsTool, { encoding: 'utf8' }).trim().split('\n');
 const moments = momentLine.split(',');
 const dir = mkdtempSync(join(tmpdir(), 'amber_web_'));
-const references = spawn(capture, ['--still', momentLine], { cwd: dir, stdio: 'ignore' });
-const referencesDone = new Promise((done) => references.on('exit', done));
 const server = spawn('python3', ['-m', 'http.server', '-b', '127.0.0.1', '-d', site, `${port}`],
                      { stdio: 'ignore' });
 const browser = await puppeteer.launch({
   executablePath: '/usr/bin/chromium', headless: true, protocolTimeout: 600000,
-  args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'] });
+  // The stills and the played production run side by side in two pages,
+  // both drawing as shown pages do.
+  args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+         '--disable-renderer-backgrounding', '--disable-background-timer-throttling',
+         '--disable-backgrounding-occluded-windows'] });
 
 async function open(query) {
   const page = await browser.newPage();
@@ -44,12 +46,11 @@ async function stills() {
   await page.waitForFunction(() => document.body.dataset.state === 'stills', { timeout: 500000 });
   const pngs = await page.evaluate(() => window.amberStills);
   await page.close();
-  await referencesDone;
   for (const t of moments) {
     const test = join(dir, `web_${t}.png`);
     writeFileSync(test, Buffer.from(pngs[Number(t)].split(',')[1], 'base64'));
     let ok = true;
-    try { execFileSync(stillcmp, [join(dir, `amber_grid_at_${Number(t)}.png`), test]); } catch { ok = false; }
+    try { execFileSync(stillcmp, [join(references, `amber_grid_at_${Number(t)}.png`), test]); } catch { ok = false; }
     check(ok, `?at=${t} matches amber_capture --still ${t}`);
   }
 }
@@ -87,12 +88,10 @@ async function play() {
 }
 
 try {
-  await play();
-  await stills();
+  await Promise.all([play(), stills()]);
 } finally {
   await browser.close();
   server.kill();
-  references.kill();
 }
 console.log(`stills and screenshots in ${dir}`);
 process.exit(failures.length ? 1 : 0);
