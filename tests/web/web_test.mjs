@@ -1,14 +1,14 @@
 // The web build in headless chromium: usage
-//   node web_test.mjs SITE_DIR STILL_MOMENTS REFERENCE_STILLS AMBER_STILLCMP
+//   node web_test.mjs SITE_DIR STILL_MOMENTS REFERENCE_STILLS AMBER_STILLCMP OUT_DIR
+// OUT_DIR receives the browser's stills and its end screen, for a person to look at.
 import { execFileSync, spawn } from 'node:child_process';
-import { mkdtempSync, writeFileSync } from 'node:fs';
+import { mkdirSync, rmSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
-import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
 const require = createRequire(new URL('../../web/package.json', import.meta.url));
 const puppeteer = require('puppeteer-core');
-const [site, momentsTool, references, stillcmp] = process.argv.slice(2);
+const [site, momentsTool, references, stillcmp, dir] = process.argv.slice(2);
 const port = 18000 + (process.pid % 1000);
 const base = `http://127.0.0.1:${port}/`;
 const failures = [];
@@ -18,7 +18,8 @@ const check = (ok, what) => { console.log(`${seconds()} s ${ok ? 'ok  ' : 'FAIL'
 
 const [momentLine, entry2Line] = execFileSync(momentsTool, { encoding: 'utf8' }).trim().split('\n');
 const moments = momentLine.split(',');
-const dir = mkdtempSync(join(tmpdir(), 'amber_web_'));
+rmSync(dir, { recursive: true, force: true });
+mkdirSync(dir, { recursive: true });
 const server = spawn('python3', ['-m', 'http.server', '-b', '127.0.0.1', '-d', site, `${port}`],
                      { stdio: 'ignore' });
 const browser = await puppeteer.launch({
