@@ -36,7 +36,6 @@ uint32_t velq_tick_busy = 0;
 // with real time when the timer fires late or merges callbacks.
 uint64_t velq_tick_due = 0;
 
-
 uint64_t SteadyClockUs() {
     using namespace std::chrono;
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
