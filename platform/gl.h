@@ -16,6 +16,9 @@
 #define glClear GL1_Clear
 #define glBlendFunc GL1_BlendFunc
 #define glFrontFace GL1_FrontFace
+#define glCullFace GL1_CullFace
+#define glPushAttrib GL1_PushAttrib
+#define glPopAttrib GL1_PopAttrib
 #define glPolygonMode GL1_PolygonMode
 #define glShadeModel GL1_ShadeModel
 #define glMatrixMode GL1_MatrixMode

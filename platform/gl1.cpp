@@ -111,6 +111,14 @@ void GL1_ClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
 void GL1_Clear(GLbitfield mask) { Submit(GL1_Op::Clear, mask); }
 void GL1_BlendFunc(GLenum sfactor, GLenum dfactor) { Submit(GL1_Op::BlendFunc, sfactor, dfactor); }
 void GL1_FrontFace(GLenum mode) { Submit(GL1_Op::FrontFace, mode); }
+void GL1_CullFace(GLenum mode) { Submit(GL1_Op::CullFace, mode); }
+
+void GL1_PushAttrib(GLbitfield mask) {
+    if (mask != GL_POLYGON_BIT) GL1_Unsupported("glPushAttrib", mask);
+    Submit(GL1_Op::PushAttrib);
+}
+
+void GL1_PopAttrib() { Submit(GL1_Op::PopAttrib); }
 
 // Only filled polygons are drawn, which is OpenGL's default.
 void GL1_PolygonMode(GLenum, GLenum mode) {

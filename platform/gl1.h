@@ -27,6 +27,10 @@ void GL1_ClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a);
 void GL1_Clear(GLbitfield mask);
 void GL1_BlendFunc(GLenum sfactor, GLenum dfactor);
 void GL1_FrontFace(GLenum mode);
+void GL1_CullFace(GLenum mode);
+// Only GL_POLYGON_BIT: culling, the culled face and the front face.
+void GL1_PushAttrib(GLbitfield mask);
+void GL1_PopAttrib();
 void GL1_PolygonMode(GLenum face, GLenum mode);
 void GL1_ShadeModel(GLenum mode);
 

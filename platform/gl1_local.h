@@ -36,6 +36,9 @@ enum class GL1_Op : uint8_t {
     Clear,
     BlendFunc,
     FrontFace,
+    CullFace,
+    PushAttrib,
+    PopAttrib,
     ShadeModel,
     MatrixMode,
     LoadIdentity,
@@ -178,6 +181,7 @@ void GL1_RenderClearColor(const float* rgba);
 void GL1_RenderClear(GLbitfield mask);
 void GL1_RenderBlendFunc(GLenum sfactor, GLenum dfactor);
 void GL1_RenderFrontFace(GLenum mode);
+void GL1_RenderCullFace(GLenum mode);
 void GL1_RenderPixelStore(GLenum pname, GLint param);
 void GL1_RenderReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
                           GLenum type, void* pixels);

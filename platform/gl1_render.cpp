@@ -327,6 +327,7 @@ void GL1_RenderClear(GLbitfield mask) {
 }
 void GL1_RenderBlendFunc(GLenum sfactor, GLenum dfactor) { glBlendFunc(sfactor, dfactor); }
 void GL1_RenderFrontFace(GLenum mode) { glFrontFace(mode); }
+void GL1_RenderCullFace(GLenum mode) { glCullFace(mode); }
 void GL1_RenderPixelStore(GLenum pname, GLint param) { glPixelStorei(pname, param); }
 
 void GL1_RenderReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,

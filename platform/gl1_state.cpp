@@ -12,6 +12,14 @@ namespace {
 constexpr int kModelviewDepth = 32;
 constexpr int kProjectionDepth = 4;
 constexpr float kNoSpot = -2;  // below any cosine
+constexpr int kAttribDepth = 4;
+
+// What glPushAttrib(GL_POLYGON_BIT) keeps of what the layer carries.
+struct Polygon {
+    bool cull = false;
+    GLenum cull_face = GL_BACK;
+    GLenum front_face = GL_CCW;
+};
 
 struct Stack {
     float m[kModelviewDepth][16];
@@ -28,6 +36,9 @@ bool gl1_changed = true;
 uint32_t gl1_key = 0;  // GL1_KEY_* as the state stands
 bool gl1_texture_on = false;
 bool gl1_decal = false;  // the texture environment's mode, else modulate
+Polygon gl1_polygon;
+Polygon gl1_polygon_stack[kAttribDepth];
+int gl1_polygon_depth = 0;
 
 float* Top() { return gl1_stack->m[gl1_stack->depth]; }
 
@@ -59,9 +70,12 @@ void FollowColour() {
 
 void Switch(GLenum cap, bool on, const char* call) {
     switch (cap) {
+        case GL_CULL_FACE:
+            gl1_polygon.cull = on;
+            GL1_RenderCap(cap, on);
+            return;
         case GL_BLEND:
         case GL_DEPTH_TEST:
-        case GL_CULL_FACE:
             GL1_RenderCap(cap, on);
             return;
         case GL_LIGHTING:
@@ -86,6 +100,19 @@ void Switch(GLenum cap, bool on, const char* call) {
             return;
     }
     GL1_Unsupported(call, cap);
+}
+
+void PushPolygon() {
+    if (gl1_polygon_depth == kAttribDepth) GL1_Unsupported("glPushAttrib", GL_POLYGON_BIT);
+    gl1_polygon_stack[gl1_polygon_depth++] = gl1_polygon;
+}
+
+void PopPolygon() {
+    if (gl1_polygon_depth == 0) GL1_Unsupported("glPopAttrib", 0);
+    gl1_polygon = gl1_polygon_stack[--gl1_polygon_depth];
+    GL1_RenderCap(GL_CULL_FACE, gl1_polygon.cull);
+    GL1_RenderCullFace(gl1_polygon.cull_face);
+    GL1_RenderFrontFace(gl1_polygon.front_face);
 }
 
 void Light(const GL1_Command& c) {
@@ -276,7 +303,18 @@ void GL1_Execute(const GL1_Command& c, const GL1_List* list) {
             GL1_RenderBlendFunc(c.a, c.b);
             return;
         case GL1_Op::FrontFace:
+            gl1_polygon.front_face = c.a;
             GL1_RenderFrontFace(c.a);
+            return;
+        case GL1_Op::CullFace:
+            gl1_polygon.cull_face = c.a;
+            GL1_RenderCullFace(c.a);
+            return;
+        case GL1_Op::PushAttrib:
+            PushPolygon();
+            return;
+        case GL1_Op::PopAttrib:
+            PopPolygon();
             return;
         case GL1_Op::ShadeModel:
             Flag(GL1_KEY_FLAT, c.a == GL_FLAT);

@@ -126,7 +126,7 @@ void Normal(const CFS_Norms* norms, int i) { glNormal3f(norms[i].x, norms[i].y, 
 void CompileFigure() {
     glNewList(kFigureList, GL_COMPILE);
     glColor4f(0.5f, 0.5f, 0.5f, 1);
-    VIS_EmitMesh(angel, angel_norms);
+    VIS_EmitSolid(angel, angel_norms);
     glEndList();
 }
 

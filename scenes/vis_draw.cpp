@@ -12,6 +12,15 @@ void VIS_EmitMesh(const CFS_Mesh* mesh, const CFS_Norms* norms) {
     }
 }
 
+void VIS_EmitSolid(const CFS_Mesh* mesh, const CFS_Norms* norms) {
+    glPushAttrib(GL_POLYGON_BIT);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    VIS_EmitMesh(mesh, norms);
+    glPopAttrib();
+}
+
 void VIS_WindowPixels() {
     glViewport(0, 0, 640, 480);
     glMatrixMode(GL_PROJECTION);

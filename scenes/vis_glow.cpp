@@ -37,8 +37,8 @@ constexpr GLfloat kShininess = 100;
 void CompilePipes() {
     glNewList(kPipesList, GL_COMPILE);
     glColor4f(0.6f, 0.5f, 0.1f, 1.0f);
-    VIS_EmitMesh(glow_pipe1, glow_pipe1_norms);
-    VIS_EmitMesh(glow_pipe2, glow_pipe2_norms);
+    VIS_EmitSolid(glow_pipe1, glow_pipe1_norms);
+    VIS_EmitSolid(glow_pipe2, glow_pipe2_norms);
     glEndList();
 }
 

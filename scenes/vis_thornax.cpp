@@ -73,7 +73,7 @@ void CompileGlyphRow() {
 void CompileKnot() {
     glNewList(kKnotList, GL_COMPILE);
     glColor4f(0.3f, 0.3f, 1, 1);
-    VIS_EmitMesh(foremka, foremka_norms);
+    VIS_EmitSolid(foremka, foremka_norms);
     glEndList();
 }
 

@@ -111,7 +111,7 @@ void CompileRings() {
 void CompileTunnel() {
     glNewList(kTunnelList, GL_COMPILE);
     glColor4f(0.9f, 0.7f, 0.3f, 1.0f);
-    VIS_EmitMesh(tmagic_tunel, tmagic_tunel_norms);
+    VIS_EmitSolid(tmagic_tunel, tmagic_tunel_norms);
     glEndList();
 }
 

@@ -67,13 +67,13 @@ void Skies() {
 void CompileLandscape() {
     glNewList(kLandscapeList, GL_COMPILE);
     glColor4f(0.5f, 0.7f, 0.5f, 1);
-    VIS_EmitMesh(tree_wsypa, tree_wsypa_norms);
+    VIS_EmitSolid(tree_wsypa, tree_wsypa_norms);
     glColor4f(0.6f, 0.5f, 0.2f, 1);
-    VIS_EmitMesh(tree_pien1, tree_pien1_norms);
-    VIS_EmitMesh(tree_pien2, tree_pien2_norms);
+    VIS_EmitSolid(tree_pien1, tree_pien1_norms);
+    VIS_EmitSolid(tree_pien2, tree_pien2_norms);
     glColor4f(0.5f, 0.6f, 0.2f, 1);
-    VIS_EmitMesh(tree_korona1, tree_korona1_norms);
-    VIS_EmitMesh(tree_korona2, tree_korona2_norms);
+    VIS_EmitSolid(tree_korona1, tree_korona1_norms);
+    VIS_EmitSolid(tree_korona2, tree_korona2_norms);
     Water();
     Skies();
     glEndList();

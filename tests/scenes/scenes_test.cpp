@@ -2,6 +2,7 @@
 // has led up to it, so that it inherits the GL state the scenes before it
 // leave; frames are saved under frames/ for people to look at.
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -15,10 +16,13 @@
 #include "engine/velq_ex.h"
 #include "engine/velq_glow.h"
 #include "scenes/vis_angel.h"
+#include "scenes/vis_draw.h"
 #include "scenes/vis_tmagic.h"
 #include "tests/support/gl_bench.h"
 
 extern uint8_t intro_rand[161];
+extern CFS_Mesh* foremka;
+extern CFS_Norms* foremka_norms;
 
 namespace {
 
@@ -102,6 +106,45 @@ TEST_F(Tape, EveryEntryKeepsItsLetterboxBlack) {
         BENCH_TapeFrame(1000);  // the entry's last frame and the next entry's first
     }
     EXPECT_EQ(velq_caller, VELQ_LAST_ENTRY + 1);
+}
+
+// The knot, lit, under the TMagic scene's clockwise front face: culled, it
+// shows the same pixels as drawn whole, and the polygon state stays put.
+std::vector<uint8_t> Knot(void (*emit)(const CFS_Mesh*, const CFS_Norms*)) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45, 4.0 / 3, 1, 1000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(30, 40, 110, 0, 0, 0, 0, 1, 0);
+    emit(foremka, foremka_norms);
+    return BENCH_ReadFrame();
+}
+
+TEST_F(Scenes, SolidsCullOnlyWhatTheirOwnFrontFacesHide) {
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glViewport(0, 0, 640, 480);
+    glClearColor(0, 0, 0, 0);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glDisable(GL_CULL_FACE);
+    glFrontFace(GL_CW);
+    const std::vector<uint8_t> whole = Knot(VIS_EmitMesh), culled = Knot(VIS_EmitSolid);
+    GLint front = 0;
+    glGetIntegerv(GL_FRONT_FACE, &front);
+    EXPECT_EQ(front, GL_CW);
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    glPopAttrib();
+    int drawn = 0, differing = 0;
+    for (size_t i = 0; i < whole.size(); i += 4) {
+        drawn += whole[i] || whole[i + 1] || whole[i + 2];
+        differing += std::memcmp(&whole[i], &culled[i], 3) != 0;
+    }
+    EXPECT_GT(drawn, 5000);
+    // Only where the depth buffer cannot tell a thin wall's two sides apart.
+    EXPECT_LE(differing, drawn / 1000) << "of " << drawn;
 }
 
 TEST_F(ThornaxIn, LightFollowsChannelZeroAndTheRingCirclesWithChannelOne) {

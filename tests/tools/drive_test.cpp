@@ -122,7 +122,8 @@ TEST_F(Drive, MeshesAreModestAndHaveNoDegenerateFaces) {
 
 // Every edge of a closed, consistently wound shell is walked once in each
 // direction, and the shell encloses a positive volume when its faces turn
-// outward.
+// outward. The scenes cull the back faces of these meshes, which hides
+// nothing only while this holds.
 TEST_F(Drive, SolidMeshesAreClosedShellsFacingOutward) {
     for (const Expected& e : kEntries) {
         if (e.type != CFS_TYPE_ASE || IsGlyph(e.name)) continue;
