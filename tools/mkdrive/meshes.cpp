@@ -280,9 +280,10 @@ Tris MESH_RowWord(const std::string& word) {
     return MESH_Letters(word, kGlyphSqueeze, tracking, kWordLeft, false);
 }
 
-// A trefoil knot tube about 80 units across, tilted to show its depth.
+// A trefoil knot tube about 80 units across, tilted to show its depth; one
+// step along it is about two pixels on screen.
 Tris MESH_Foremka() {
-    constexpr int kSteps = 240, kSides = 12;
+    constexpr int kSteps = 160, kSides = 12;
     constexpr double kScale = 11, kTube = 6.5, kTilt = 0.35;
     std::vector<V3> path;
     for (int i = 0; i < kSteps; ++i) {
@@ -297,7 +298,10 @@ Tris MESH_Foremka() {
 }
 
 // ---------------------------------------------------------------------------
-// Angel: a robed figure with wings and a halo, about 560 units tall.
+// Angel: a robed figure with wings and a halo, about 560 units tall. It
+// stands about 180 pixels tall in the band, a third of a pixel per unit, so
+// its parts get no finer than a viewer can see: every triangle is drawn
+// twice a frame, for the glow and for the band.
 
 // The robe from hem to neck, with folds that deepen toward the hem.
 void MESH_Robe(Tris& out) {
@@ -328,16 +332,16 @@ void MESH_Arms(Tris& out) {
             path.push_back(p);
             radius.push_back(15 - 6 * s);
         }
-        MESH_Tube(out, path, radius, false, 12);
+        MESH_Tube(out, path, radius, false, 8);
     }
-    MESH_Blob(out, {0, 14, 46}, {13, 18, 9}, 2, 0.0, 1);
+    MESH_Blob(out, {0, 14, 46}, {13, 18, 9}, 1, 0.0, 1);
 }
 
 // A feather's outline along +x: a narrow quill end, the vane widest past
 // the middle, a rounded tip; the lower vane wider than the upper one.
 // Counter-clockwise: out along the lower edge, back along the upper.
 GLYPH_Contour MESH_FeatherOutline(double length, double width) {
-    const double steps[] = {0, 0.15, 0.3, 0.45, 0.6, 0.72, 0.83, 0.91, 0.97};
+    const double steps[] = {0, 0.3, 0.6, 0.8, 0.94};
     auto half = [&](double s) {
         if (s < 0.6) return width / 2 * (0.3 + 0.7 * std::sin(kPi / 2 * s / 0.6));
         return width / 2 * std::sqrt(1 - std::pow((s - 0.6) / 0.4, 2));
@@ -407,7 +411,7 @@ void MESH_Wings(Tris& out) {
         arm.push_back(kWingRoot + kWingU * p.x + kWingV * p.y + kWingN * 8);
         radius.push_back(8 - 4 * i / 16.0);
     }
-    MESH_Tube(right, arm, radius, false, 8);
+    MESH_Tube(right, arm, radius, false, 6);
     MESH_Append(out, right);
     MESH_Append(out, MESH_MirrorX(right));
 }
@@ -416,15 +420,15 @@ Tris MESH_Aniooteq() {
     Tris out;
     MESH_Robe(out);
     MESH_Arms(out);
-    MESH_Blob(out, {0, 138, 6}, {30, 34, 30}, 3, 0.0, 2);  // head
+    MESH_Blob(out, {0, 138, 6}, {30, 34, 30}, 2, 0.0, 2);  // head
     // The halo: a thin torus above the head, tipped back a little.
-    constexpr int kRing = 48;
+    constexpr int kRing = 32;
     std::vector<V3> path;
     for (int i = 0; i < kRing; ++i) {
         double s = 2 * kPi * i / kRing;
         path.push_back(V3{0, 196, -8} + RotX(V3{44 * std::cos(s), 0, -44 * std::sin(s)}, -0.35));
     }
-    MESH_Tube(out, path, std::vector<double>(kRing, 4.5), true, 10);
+    MESH_Tube(out, path, std::vector<double>(kRing, 4.5), true, 6);
     MESH_Wings(out);
     return out;
 }
