@@ -34,8 +34,10 @@ std::string Ffmpeg(const std::string& file, const std::string& output_options) {
     return Output("ffmpeg -v error -i " + kDir + file + " " + output_options + " -");
 }
 
-std::string Capture(const std::string& options) {
-    return "cd " + kDir + " && " + AMBER_CAPTURE + " " + options + " >/dev/null 2>&1";
+// The capture command, run in kDir's folder sub: tests that run at the same
+// time write their stills in folders of their own.
+std::string Capture(const std::string& options, const std::string& sub = "") {
+    return "cd " + kDir + sub + " && " + AMBER_CAPTURE + " " + options + " >/dev/null 2>&1";
 }
 
 // The lag, in sample frames, at which the left channel of a differs least
@@ -85,19 +87,19 @@ TEST(Capture, ShortStretchHasItsFramesItsSoundInPlaceAndRepeats) {
 
 // The first frame of big.mp4 cropped to width x 1080 from x, as 640 x 480 RGB.
 std::string Crop(int width, int x) {
-    return Ffmpeg("big.mp4", "-vf crop=" + std::to_string(width) + ":1080:" + std::to_string(x) +
-                                 ":0,scale=640:480:flags=area -f rawvideo -pix_fmt rgb24");
+    return Ffmpeg("hd/big.mp4", "-vf crop=" + std::to_string(width) + ":1080:" + std::to_string(x) +
+                                    ":0,scale=640:480:flags=area -f rawvideo -pix_fmt rgb24");
 }
 
 TEST(Capture, HdVideoCentresTheStillsPictureBetweenBlackBars) {
-    std::filesystem::create_directories(kDir);
+    std::filesystem::create_directories(kDir + "hd");
     const std::string options = "--size 1080p -o big.mp4 --from 3 --to 3.02 --still 3";
-    ASSERT_EQ(std::system(Capture(options).c_str()), 0);
+    ASSERT_EQ(std::system(Capture(options, "hd").c_str()), 0);
     EXPECT_EQ(Output("ffprobe -v error -select_streams v -of csv=p=0 -show_entries "
                      "stream=profile,width,height " +
-                     kDir + "big.mp4"),
+                     kDir + "hd/big.mp4"),
               "High,1920,1080\n");
-    const std::string still = Ffmpeg("amber_grid_at_3.png", "-f rawvideo -pix_fmt rgb24");
+    const std::string still = Ffmpeg("hd/amber_grid_at_3.png", "-f rawvideo -pix_fmt rgb24");
     const std::string picture = Crop(1440, 240), bar = Crop(240, 0);
     ASSERT_EQ(picture.size(), still.size());
     double difference = 0;
