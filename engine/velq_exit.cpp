@@ -5,6 +5,7 @@
 // up within a frame and shuts down in order. Should the main thread not
 // answer in time (blocked in the driver), the failing thread ends the
 // process with _exit(1): no handler runs, and the X server drops the window.
+// A failing display gets a watcher thread that does the same.
 #include "engine/velq_exit.h"
 
 #include <signal.h>
@@ -61,13 +62,19 @@ bool VELQ_EndingWithin(std::chrono::milliseconds limit) {
     return true;
 }
 
+// Waits for the main thread to end the process, and ends it if it does not.
+[[noreturn]] void VELQ_AwaitEnd() {
+    if (!VELQ_EndingWithin(kTakeWait)) _exit(1);
+    std::this_thread::sleep_for(kEndWait);
+    _exit(velq_exit_status.load());
+}
+
 // Hands the failure to the main thread and parks until the process ends.
 // A quit asked before the failure keeps its status.
 [[noreturn]] void VELQ_HandOver() {
     int running = kRunning;
     velq_exit_state.compare_exchange_strong(running, kFatalAsked, std::memory_order_acq_rel);
-    if (VELQ_EndingWithin(kTakeWait)) std::this_thread::sleep_for(kEndWait);
-    _exit(1);
+    VELQ_AwaitEnd();
 }
 
 // The drive's failure hook: its message is already out and flushed.
@@ -79,7 +86,14 @@ void VELQ_OnFatal() {
 }  // namespace
 
 void VELQ_ExitDisplayFailed(const char* message) {
-    if (!velq_display_reported.exchange(true)) std::fprintf(stderr, "%s\n", message);
+    if (!velq_display_reported.exchange(true)) {
+        std::fprintf(stderr, "%s\n", message);
+        // The call that failed goes on inside the GL driver, which may then
+        // clear a buffer of whatever size it read off the lost window: a
+        // gigabyte and more, for seconds. A watcher ends the process should
+        // that keep the main thread from the frame loop.
+        std::thread(VELQ_AwaitEnd).detach();
+    }
     int running = kRunning;
     velq_exit_state.compare_exchange_strong(running, kFatalAsked, std::memory_order_acq_rel);
 }
