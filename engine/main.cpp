@@ -17,6 +17,7 @@ namespace {
 
 void OpenScreen() {
     VELQ_DisplayInit();
+    if (VELQ_DisplayIs(VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT)) VELQ_DrawUnscaled();
     VELQ_StartSDL();
     VELQ_ExitInit();
     VELQ_OpenScreen(SDL_FULLSCREEN | SDL_OPENGL);

@@ -36,3 +36,12 @@ void VELQ_DisplayInit() {
     velq_display_next = XSetErrorHandler(OnError);
     XSetIOErrorHandler(OnConnectionLost);
 }
+
+bool VELQ_DisplayIs(int width, int height) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    const int screen = DefaultScreen(display);
+    const bool is = DisplayWidth(display, screen) == width && DisplayHeight(display, screen) == height;
+    XCloseDisplay(display);
+    return is;
+}

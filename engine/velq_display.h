@@ -9,3 +9,7 @@
 // screen's mode back on an error, then hands errors on to these, also when
 // it restores them at exit.
 void VELQ_DisplayInit();
+
+// True when the X screen is width x height pixels, so that a full-screen
+// window of that size covers it unscaled.
+bool VELQ_DisplayIs(int width, int height);

@@ -11,8 +11,6 @@ FSOUND_STREAM* music = nullptr;
 
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
 constexpr int kDepth = 32;
 constexpr int kMixRate = 44100;
 constexpr int kSoftwareChannels = 32;
@@ -47,6 +45,8 @@ constexpr int kSoundErrorCount = sizeof(kSoundErrors) / sizeof(kSoundErrors[0]);
 
 }  // namespace
 
+void VELQ_DrawUnscaled() { setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0); }
+
 void VELQ_StartSDL() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
         puts("SDL initialization error ...");
@@ -58,7 +58,7 @@ void VELQ_StartSDL() {
 void VELQ_OpenScreen(Uint32 flags) {
     puts("VELQ_MAIN");
     sdl_video_flags |= flags;
-    velq_screen = SDL_SetVideoMode(kWidth, kHeight, kDepth, sdl_video_flags);
+    velq_screen = SDL_SetVideoMode(VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT, kDepth, sdl_video_flags);
     if (!velq_screen) exit(1);
     SDL_ShowCursor(SDL_DISABLE);
     SDL_WM_SetCaption(kCaption, kIconName);

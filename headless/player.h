@@ -7,10 +7,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/velq_start.h"
 #include "engine/velq_step.h"
 
-constexpr int PLAYER_WIDTH = 640;
-constexpr int PLAYER_HEIGHT = 480;
+constexpr int PLAYER_WIDTH = VELQ_SCREEN_WIDTH;
+constexpr int PLAYER_HEIGHT = VELQ_SCREEN_HEIGHT;
 constexpr uint64_t PLAYER_SECOND_US = VELQ_STEP_SECOND_US;
 // What PLAYER_SoundtrackStartUs reports before the soundtrack is asked for.
 constexpr uint64_t PLAYER_NOT_PLAYED = UINT64_MAX;
