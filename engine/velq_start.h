@@ -24,7 +24,7 @@ const char* FMOD_ErrorString(int code);
 // Has SDL's OpenGL screen drawn straight into its window, unless the
 // environment says otherwise. Else sdl12-compat draws into a buffer of its
 // own and copies it, scaled to the desktop, into the window at every swap:
-// needed where the screen is larger, and most of a millisecond a frame for
+// needed where the screen is larger, and about a millisecond a frame for
 // nothing on a software renderer where the window is the screen's size.
 // Called before SDL starts.
 void VELQ_DrawUnscaled();
