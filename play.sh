@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Builds amber_grid when needed and plays it from build/; with --web, serves
-# the web build in build-web/ on localhost for a browser.
+# the web build in build-web/ on localhost for a browser. Only what playing
+# needs is installed and built: ./test.sh adds the rest.
 set -euo pipefail
 cd "$(dirname "$0")"
-./setup.sh
+case "${1:-}" in
+  "") ./setup.sh play ;;
+  --web) ./setup.sh web ;;
+  *) echo "usage: ./play.sh [--web]" >&2; exit 2 ;;
+esac
 if [ "${1:-}" = "--web" ]; then
   port="${PORT:-8000}"
   echo "amber_grid plays at http://localhost:$port/ (Ctrl-C stops the server)."

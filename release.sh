@@ -18,9 +18,10 @@ case "${1:-}" in
   --with-video) video=true ;;
   *) echo "usage: ./release.sh [--with-video]" >&2; exit 2 ;;
 esac
-./setup.sh
+./setup.sh release
 release/pack.sh dist
 
 if $video; then
+  cmake --build build -j "$(nproc)" --target amber_capture
   build/amber_capture --size 1080p -o dist/amber_grid-1080p.mp4
 fi

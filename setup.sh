@@ -1,20 +1,41 @@
 #!/usr/bin/env bash
-# Installs the Debian packages amber_grid needs (when missing), then
-# configures and builds it, data included, into build/, and its web build
-# into build-web/.
+# Installs the Debian packages one use of amber_grid needs (when missing),
+# then configures and builds what that use runs into build/:
+#
+#   ./setup.sh play      the program, its drive and soundtrack, and the cfs tool
+#   ./setup.sh web       play, and the web build's static files in build-web/
+#   ./setup.sh test      everything: web, every tool and test program, the
+#                        browser test's puppeteer-core (the default)
+#   ./setup.sh release   play, and what the release's packing needs
+#
+# play.sh, test.sh and release.sh call it; each later profile's packages
+# include the earlier ones', so a machine set up for tests also plays.
 set -euo pipefail
 cd "$(dirname "$0")"
+profile=${1:-test}
 
-packages=(
+play_packages=(
   build-essential cmake pkg-config
   libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
   zlib1g-dev libpng-dev libmpg123-dev libmp3lame-dev libfreetype-dev fonts-dejavu-core
-  libgtest-dev clang libclang-rt-14-dev
-  xvfb xdotool ffmpeg gdb patchelf
-  emscripten chromium nodejs python3
+  xvfb
 )
-# Debian's nodejs comes without npm; other Node.js packages bring their own.
-command -v npm >/dev/null || packages+=(npm)
+web_packages=(emscripten python3)
+release_packages=(patchelf)
+test_packages=(libgtest-dev clang libclang-rt-14-dev xdotool ffmpeg gdb chromium nodejs)
+# What only the playing needs is built by name; the test profile builds all.
+play_targets=(amber_grid amber_drive amber_music cfs)
+
+packages=("${play_packages[@]}")
+case "$profile" in
+  play) ;;
+  web) packages+=("${web_packages[@]}") ;;
+  release) packages+=("${release_packages[@]}" ffmpeg) ;;
+  test) packages+=("${web_packages[@]}" "${release_packages[@]}" "${test_packages[@]}")
+        # Debian's nodejs comes without npm; other Node.js packages bring their own.
+        command -v npm >/dev/null || packages+=(npm) ;;
+  *) echo "usage: ./setup.sh [play|web|test|release]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -28,13 +49,24 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
 fi
 
-cmake -S . -B build
-cmake --build build -j "$(nproc)"
+# A tree first configured for playing has no test programs; the test
+# profile turns them on, and a later play keeps whatever is configured.
+if [ "$profile" = test ]; then
+  cmake -S . -B build -DAMBER_TESTS=ON
+  cmake --build build -j "$(nproc)"
+else
+  [ -f build/CMakeCache.txt ] || cmake -S . -B build -DAMBER_TESTS=OFF
+  cmake --build build -j "$(nproc)" --target "${play_targets[@]}"
+fi
 
 # The web build: the page's static files in build-web/, made by Debian's
 # Emscripten in build-emscripten/ with build/'s drive and soundtrack; and
-# puppeteer-core, which drives Debian's chromium for its test.
-export NODE_PATH=/usr/share/nodejs
-[ -f build-emscripten/CMakeCache.txt ] || emcmake cmake -S . -B build-emscripten -DCMAKE_BUILD_TYPE=Release
-cmake --build build-emscripten -j "$(nproc)"
-[ -d web/node_modules/puppeteer-core ] || (cd web && npm ci --no-audit --no-fund)
+# for its test, puppeteer-core, which drives Debian's chromium.
+if [ "$profile" = web ] || [ "$profile" = test ]; then
+  export NODE_PATH=/usr/share/nodejs
+  [ -f build-emscripten/CMakeCache.txt ] || emcmake cmake -S . -B build-emscripten -DCMAKE_BUILD_TYPE=Release
+  cmake --build build-emscripten -j "$(nproc)"
+fi
+if [ "$profile" = test ]; then
+  [ -d web/node_modules/puppeteer-core ] || (cd web && npm ci --no-audit --no-fund)
+fi

@@ -19,7 +19,7 @@ case "${1:-}" in
   --soak) soak=true ;;
   *) echo "usage: ./test.sh [--soak]" >&2; exit 2 ;;
 esac
-./setup.sh
+./setup.sh test
 cd build
 if ! $soak; then
   exec ctest --output-on-failure -j "$(nproc)" -LE soak
