@@ -76,8 +76,6 @@ CFS_Mesh* CFS_ReadASE(const char* name);
 // Returns a new array of mesh->numfaces unit normals, one per triangle.
 CFS_Norms* CFS_CalcNormsASE(const CFS_Mesh* mesh);
 
-// Prints message to standard output and ends the process with status 1.
+// Ends the process through the program's fatal path (platform/fatal.h)
+// with message; the drive fuzzer replaces it to go on with its next input.
 [[noreturn]] void CFS_Fatal(const char* message);
-// When set, CFS_Fatal calls it, after the message is out, to end the process
-// its own way; by default the failing thread calls exit(1).
-extern void (*cfs_fatal_exit)();

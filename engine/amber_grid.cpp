@@ -1,22 +1,7 @@
-// SDL 1.2 renames main only on some platforms; here the program's entry
-// point hands over to the main routine explicitly.
+// The program's entry point: SDL 1.2 renames main only on some platforms,
+// so it hands over to the main routine explicitly. It runs from the folder
+// that holds its drive and soundtrack; the release's own start finds them
+// from anywhere.
 #include "engine/main.h"
 
-#ifdef AMBER_DATA_BESIDE_PROGRAM
-#include <filesystem>
-
-// A release is started from any folder, or by a double click: its drive and
-// soundtrack lie beside the program, so that becomes the working folder.
-static void EnterProgramFolder() {
-    std::error_code error;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) std::filesystem::current_path(exe.parent_path(), error);
-}
-#endif
-
-int main(int argc, char* argv[]) {
-#ifdef AMBER_DATA_BESIDE_PROGRAM
-    EnterProgramFolder();
-#endif
-    return SDL_main(argc, argv);
-}
+int main(int argc, char* argv[]) { return SDL_main(argc, argv); }

@@ -2,10 +2,8 @@
 #include "engine/main.h"
 
 #include <SDL.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "engine/velq2.h"
 #include "engine/velq_display.h"
@@ -24,22 +22,6 @@ void OpenScreen() {
 }
 
 }  // namespace
-
-void VELQ_Shutdown(int status) {
-    VELQ_ExitBegin(status);
-    FSOUND_Stream_Stop(music);
-    FSOUND_Stream_Close(music);
-    FSOUND_Close();
-    SDL_RemoveTimer(velq_timer_id);
-    // Without a display there is no cursor to show, and SDL's exit handler
-    // would wait on the dead connection for good.
-    if (VELQ_DisplayLost()) {
-        fflush(stdout);
-        _exit(status);
-    }
-    SDL_ShowCursor(SDL_ENABLE);
-    exit(status);
-}
 
 int SDL_main(int, char*[]) {
     // Trace lines appear as they happen, also when the output is a pipe.

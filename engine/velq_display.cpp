@@ -11,9 +11,9 @@
 namespace {
 
 constexpr const char* kWindowClosed =
-    "VELQ_Display: FATAL_ERROR: The window was closed from outside.";
+    "VELQ_Display: FATAL_ERROR: The window was closed from outside.\n";
 constexpr const char* kConnectionLost =
-    "VELQ_Display: FATAL_ERROR: The display connection was lost.";
+    "VELQ_Display: FATAL_ERROR: The display connection was lost.\n";
 
 // Xlib's own handler, for every other error.
 XErrorHandler velq_display_next = nullptr;

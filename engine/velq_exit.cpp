@@ -8,16 +8,17 @@
 // A failing display gets a watcher thread that does the same.
 #include "engine/velq_exit.h"
 
+#include <SDL.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
-#include "archive/cfs.h"
-#include "engine/main.h"
+#include "engine/velq2.h"
+#include "engine/velq_start.h"
+#include "platform/ending.h"
+#include "platform/fatal.h"
 
 namespace {
 
@@ -64,9 +65,9 @@ bool VELQ_EndingWithin(std::chrono::milliseconds limit) {
 
 // Waits for the main thread to end the process, and ends it if it does not.
 [[noreturn]] void VELQ_AwaitEnd() {
-    if (!VELQ_EndingWithin(kTakeWait)) _exit(1);
+    if (!VELQ_EndingWithin(kTakeWait)) END_Now(1);
     std::this_thread::sleep_for(kEndWait);
-    _exit(velq_exit_status.load());
+    END_Now(velq_exit_status.load());
 }
 
 // Hands the failure to the main thread and parks until the process ends.
@@ -77,7 +78,14 @@ bool VELQ_EndingWithin(std::chrono::milliseconds limit) {
     VELQ_AwaitEnd();
 }
 
-// The drive's failure hook: its message is already out and flushed.
+// Marks that the main thread is ending the process with status; from here
+// on a failing thread only waits for the end.
+void VELQ_ExitBegin(int status) {
+    velq_exit_status.store(status);
+    velq_exit_state.store(kEnding, std::memory_order_release);
+}
+
+// The end of every fatal failure: its message is already out and flushed.
 void VELQ_OnFatal() {
     if (OnMainThread()) VELQ_Shutdown(1);
     VELQ_HandOver();
@@ -86,8 +94,8 @@ void VELQ_OnFatal() {
 }  // namespace
 
 void VELQ_ExitDisplayFailed(const char* message) {
+    FATAL_Report(message);
     if (!velq_display_reported.exchange(true)) {
-        std::fprintf(stderr, "%s\n", message);
         // The call that failed goes on inside the GL driver, which may then
         // clear a buffer of whatever size it read off the lost window: a
         // gigabyte and more, for seconds. A watcher ends the process should
@@ -103,10 +111,8 @@ void VELQ_ExitDisplayLost(const char* message) {
     VELQ_ExitDisplayFailed(message);
     if (!OnMainThread()) VELQ_HandOver();
     // Lost while shutting down: what is left of it needs the display.
-    if (velq_exit_state.load(std::memory_order_acquire) == kEnding) {
-        std::fflush(stdout);
-        _exit(velq_exit_status.load());
-    }
+    if (velq_exit_state.load(std::memory_order_acquire) == kEnding)
+        END_Now(velq_exit_status.load());
     VELQ_Shutdown(1);
 }
 
@@ -114,7 +120,7 @@ bool VELQ_DisplayLost() { return velq_display_lost.load(); }
 
 void VELQ_ExitInit() {
     velq_main_thread = std::this_thread::get_id();
-    cfs_fatal_exit = VELQ_OnFatal;
+    FATAL_SetEnd(VELQ_OnFatal);
     struct sigaction action {};
     action.sa_handler = VELQ_OnSignal;
     // The handler only sets a word: whatever call it interrupted goes on.
@@ -135,7 +141,15 @@ int VELQ_ExitPending() {
     }
 }
 
-void VELQ_ExitBegin(int status) {
-    velq_exit_status.store(status);
-    velq_exit_state.store(kEnding, std::memory_order_release);
+void VELQ_Shutdown(int status) {
+    VELQ_ExitBegin(status);
+    FSOUND_Stream_Stop(music);
+    FSOUND_Stream_Close(music);
+    FSOUND_Close();
+    SDL_RemoveTimer(velq_timer_id);
+    // Without a display there is no cursor to show, and SDL's exit handler
+    // would wait on the dead connection for good.
+    if (VELQ_DisplayLost()) END_Now(status);
+    SDL_ShowCursor(SDL_ENABLE);
+    END_Process(status);
 }

@@ -10,6 +10,7 @@
 
 #include "archive/cfs.h"
 #include "engine/velq2.h"
+#include "platform/fatal.h"
 #include "platform/word.h"
 #include "scenes/vis.h"
 
@@ -99,5 +100,5 @@ Uint32 VELQ_LoaderPaceMs() {
 
 void VELQ_LoaderInit() {
     velq_loader_th = SDL_CreateThread(VELQ_LoaderThread, nullptr);
-    if (!velq_loader_th) exit(1);
+    if (!velq_loader_th) FATAL_Exit("");
 }

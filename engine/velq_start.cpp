@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/fatal.h"
+
 Uint32 sdl_video_flags = 0;
 SDL_Surface* velq_screen = nullptr;
 SDL_Event event;
@@ -49,8 +51,7 @@ void VELQ_DrawUnscaled() { setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0); }
 
 void VELQ_StartSDL() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
-        puts("SDL initialization error ...");
-        exit(1);
+        FATAL_Exit("SDL initialization error ...\n");
     }
     atexit(SDL_Quit);
 }
@@ -59,7 +60,7 @@ void VELQ_OpenScreen(Uint32 flags) {
     puts("VELQ_MAIN");
     sdl_video_flags |= flags;
     velq_screen = SDL_SetVideoMode(VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT, kDepth, sdl_video_flags);
-    if (!velq_screen) exit(1);
+    if (!velq_screen) FATAL_Exit("");
     SDL_ShowCursor(SDL_DISABLE);
     SDL_WM_SetCaption(kCaption, kIconName);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);

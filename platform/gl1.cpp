@@ -7,9 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/fatal.h"
 #include "platform/gl1_local.h"
 
 namespace {
+
+constexpr size_t kMessageBytes = 160;
 
 bool gl1_ready = false;
 uint32_t gl1_prim_mask = GL1_PER_VERTEX_ALL;  // what the open primitive's vertices carry
@@ -81,9 +84,10 @@ size_t PixelBytes(GLsizei width, GLsizei height, GLenum format) {
 }  // namespace
 
 void GL1_Unsupported(const char* call, GLenum value) {
-    std::printf("GL1: FATAL_ERROR: %s: 0x%04x is beyond what the layer carries.\n", call, value);
-    std::fflush(stdout);
-    std::exit(1);
+    char message[kMessageBytes];
+    std::snprintf(message, sizeof message,
+                  "%s: FATAL_ERROR: 0x%04x is beyond what the layer carries.\n", call, value);
+    FATAL_Exit(message);
 }
 
 void GL1_Drawing(bool on) {

@@ -6,19 +6,16 @@
 #include <GLES3/gl3.h>
 
 #include <cstddef>
-#include <cstdio>
-#include <cstdlib>
 #include <iterator>
 #include <string>
 
+#include "platform/fatal.h"
 #include "platform/gl1_local.h"
 
 namespace {
 
 constexpr GLsizeiptr kVertexRing = 4 << 20;
 constexpr GLsizeiptr kUniformRing = 1 << 20;
-constexpr GLint kClampToEdge = 0x812F;
-constexpr GLint kClamp = 0x2900;  // fixed-function clamping, the same under nearest filtering
 
 constexpr const char* kVersion = "#version 300 es\n";
 
@@ -140,10 +137,11 @@ GLsizeiptr gl1_uniform_stride = 0;
 bool gl1_drawing = true;
 bool gl1_uniforms_stale = false;  // changed while nothing was drawn
 
-[[noreturn]] void Fail(const char* what, const char* log) {
-    std::printf("GL1: FATAL_ERROR: %s: %s\n", what, log);
-    std::fflush(stdout);
-    std::exit(1);
+// The shader's log, which the driver ends with a newline or not.
+[[noreturn]] void Fail(const char* call, const char* what, const char* log) {
+    std::string message = std::string(call) + ": FATAL_ERROR: " + what + ": " + log;
+    if (message.back() != '\n') message += '\n';
+    FATAL_Exit(message.c_str());
 }
 
 // The switches of key as preprocessor definitions.
@@ -165,7 +163,7 @@ GLuint Compile(GLenum type, uint32_t key, const char* body) {
     if (!ok) {
         char log[1024] = "";
         glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        Fail("the shader does not compile", log);
+        Fail("glCompileShader", "the shader does not compile", log);
     }
     return shader;
 }
@@ -182,7 +180,7 @@ GLuint Link(uint32_t key) {
     if (!ok) {
         char log[1024] = "";
         glGetProgramInfoLog(program, sizeof log, nullptr, log);
-        Fail("the shaders do not link", log);
+        Fail("glLinkProgram", "the shaders do not link", log);
     }
     glUseProgram(program);
     glUniformBlockBinding(program, glGetUniformBlockIndex(program, "State"), 0);
@@ -315,7 +313,9 @@ void GL1_RenderTexImage(GLsizei width, GLsizei height, GLint internal_format, GL
 
 void GL1_RenderTexParameter(GLenum pname, GLfloat param) {
     const GLint value = static_cast<GLint>(param);
-    glTexParameteri(GL_TEXTURE_2D, pname, value == kClamp ? kClampToEdge : value);
+    // OpenGL ES has no GL_CLAMP; under the pictures' nearest filtering it
+    // samples as GL_CLAMP_TO_EDGE does.
+    glTexParameteri(GL_TEXTURE_2D, pname, value == GL_CLAMP ? GL_CLAMP_TO_EDGE : value);
 }
 
 void GL1_RenderViewport(const int32_t* rect) { glViewport(rect[0], rect[1], rect[2], rect[3]); }

@@ -284,6 +284,10 @@ void GL1_DrawTriangles(const std::vector<GL1_Vertex>& triangles) {
     gl1_changed = false;
 }
 
+// A command that changes what the shaders read (the uniform block, or the
+// switches that pick the program) ends its case with break, which marks the
+// state changed so that the next draw uploads it; one that goes straight to
+// the driver, or draws, returns and leaves the mark alone.
 void GL1_Execute(const GL1_Command& c, const GL1_List* list) {
     switch (c.op) {
         case GL1_Op::Enable:

@@ -1,3 +1,12 @@
+# The one fatal path, which the drive fuzzer's seed maker links too, and
+# how the process ends.
+set(AMBER_FATAL_SOURCES ${CMAKE_CURRENT_LIST_DIR}/fatal.cpp)
+if(EMSCRIPTEN)
+  set(AMBER_ENDING_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ending_web.cpp)
+else()
+  set(AMBER_ENDING_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ending.cpp)
+endif()
+
 # The sound layer's sources: the library and the soundtrack fuzzer's own
 # instrumented build take them from here. In a browser it plays over Web
 # Audio.

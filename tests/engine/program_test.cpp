@@ -79,17 +79,15 @@ std::string Backtraces(const std::string& source) {
 
 class Program {
 public:
-    // With with_stderr, output() holds what the program writes to standard
-    // error as well; otherwise that goes to the test's own.
-    explicit Program(const char* audio_driver = "disk", const std::string& dir = AMBER_BUILD_DIR,
-                     bool with_stderr = false) {
+    // output() holds what the program writes to standard output; standard
+    // error goes to the test's own.
+    explicit Program(const char* audio_driver = "disk", const std::string& dir = AMBER_BUILD_DIR) {
         XVFB_Start();
         int fds[2];
         EXPECT_EQ(pipe(fds), 0);
         pid_ = fork();
         if (pid_ == 0) {
             dup2(fds[1], STDOUT_FILENO);
-            if (with_stderr) dup2(fds[1], STDERR_FILENO);
             close(fds[0]);
             setenv("SDL_AUDIODRIVER", audio_driver, 1);
             setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
@@ -471,7 +469,7 @@ TEST(Program, LosingTheWindowOrTheDisplayEndsWithStatusOneWithinASecond) {
     const std::pair<const char*, const char*> cases[] = {
         {"window destroyed", kClosed}, {"connection killed", kLost}, {"server killed", kLost}};
     for (const auto& [name, message] : cases) {
-        Program p("disk", AMBER_BUILD_DIR, true);
+        Program p;
         WaitRunning(p);
         const auto lost = Clock::now();
         if (name == cases[0].first) CloseWindow(kCaption, kDestroy);

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/main.h"
+#include "engine/velq_start.h"
 #include "engine/velq2.h"
 
 namespace {

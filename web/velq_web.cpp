@@ -19,6 +19,7 @@
 #include "archive/cfs_web.h"
 #include "engine/velq2.h"
 #include "engine/velq_bench.h"
+#include "engine/velq_exit.h"
 #include "engine/velq_play.h"
 #include "engine/velq_start.h"
 #include "engine/velq_step.h"
@@ -84,22 +85,9 @@ EM_JS(double, velq_web_shown_ms, (), { return performance.now() - Module.amberHi
 // clang-format on
 uint64_t ShownClockUs() { return uint64_t(velq_web_shown_ms() * 1000); }
 
-// The page shows its end screen with status, as the program would exit.
-[[noreturn]] void End(int status) {
-    emscripten_cancel_main_loop();
-    FSOUND_Stream_Stop(music);
-    FSOUND_Stream_Close(music);
-    FSOUND_Close();
-    fflush(stdout);
-    emscripten_force_exit(status);
-    __builtin_unreachable();
-}
-
-void EndWithFailure() { End(1); }
-
 void PlayFrame() {
     VELQ_PLAY_CatchUp();
-    if (VELQ_PLAY_Frame() == 1 || VELQ_QuitRequested()) End(0);
+    if (VELQ_PLAY_Frame() == 1 || VELQ_QuitRequested()) VELQ_Shutdown(0);
 }
 
 bool StillFrame(int64_t k) {
@@ -192,15 +180,16 @@ void ChooseStills() {
 }  // namespace
 
 int main() {
-    cfs_fatal_exit = EndWithFailure;
     velq_web_count_hidden_time();
     ChooseStills();
     VELQ_StartSDL();
+    VELQ_ExitInit();
     // A WebGL context takes its depth buffer from the request at creation.
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, kDepthBits);
     VELQ_OpenScreen(SDL_OPENGL);
     const bool stepped = !velq_web_still_frames.empty() || velq_web_bench_asked();
-    if (!stepped && !VELQ_OpenSound()) End(1);
+    // The page has no main routine to return from: it ends on its end screen.
+    if (!stepped && !VELQ_OpenSound()) VELQ_Shutdown(1);
     CFS_Open(VELQ_DRIVE);
     CFS_WEB_InflateAll(VELQ_DRIVE);
     emscripten_set_main_loop(WaitForDrive, 0, 0);

@@ -1,0 +1,9 @@
+#include "platform/ending.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+void END_Process(int status) { std::exit(status); }
+
+void END_Now(int status) { _exit(status); }
