@@ -1,14 +1,17 @@
 // amber_capture on a short stretch around the soundtrack's start: the frame
 // count, the soundtrack's place to the sample, the loading box that fills
 // at 3 s in the stills, and the same frames on a second run; 1080p holds
-// the same picture between black bars.
+// the same picture between black bars. Every tool answers --help and wrong
+// arguments with its usage.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,13 +22,14 @@ namespace {
 
 const std::string kDir = std::string(AMBER_BUILD_DIR) + "/capture_test/";
 
-// What a command writes to its standard output.
-std::string Output(const std::string& command) {
+// What a command writes to its standard output, and its exit status.
+std::string Output(const std::string& command, int* status = nullptr) {
     std::string out;
     FILE* p = popen(command.c_str(), "r");
     char buf[4096];
     for (size_t n; p && (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    if (p) pclose(p);
+    const int ended = p ? pclose(p) : -1;
+    if (status) *status = WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
     return out;
 }
 
@@ -109,6 +113,29 @@ TEST(Capture, HdVideoCentresTheStillsPictureBetweenBlackBars) {
     EXPECT_LT(difference / still.size(), 4);
     EXPECT_TRUE(std::all_of(bar.begin(), bar.end(), [](char c) { return uint8_t(c) <= 4; }))
         << "the bars are black";
+}
+
+// --help: the usage on standard output, status 0; a wrong argument: the
+// usage on standard error, status 2. A stretch without frames is a wrong
+// argument, refused before anything is rendered.
+TEST(Capture, EveryToolAnswersHelpAndRefusesWrongArguments) {
+    std::istringstream tools(AMBER_TOOLS);
+    for (std::string tool; tools >> tool;) {
+        int status = -1;
+        EXPECT_EQ(Output(tool + " --help 2>/dev/null", &status).rfind("usage: ", 0), 0u) << tool;
+        EXPECT_EQ(status, 0) << tool;
+        EXPECT_NE(Output(tool + " --bogus 2>&1 >/dev/null", &status).find("usage: "),
+                  std::string::npos)
+            << tool;
+        EXPECT_EQ(status, 2) << tool;
+    }
+    for (const char* stretch : {"--from 10 --to 5", "--from 5 --to 5", "--from 1e4"}) {
+        int status = -1;
+        const std::string said =
+            Output(std::string(AMBER_CAPTURE) + " -o /dev/null " + stretch + " 2>&1", &status);
+        EXPECT_EQ(status, 2) << stretch;
+        EXPECT_EQ(said.find("\rframe "), std::string::npos) << stretch << " rendered:\n" << said;
+    }
 }
 
 }  // namespace

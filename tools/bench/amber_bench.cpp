@@ -14,10 +14,15 @@
 #include "engine/velq2.h"
 #include "engine/velq_bench.h"
 #include "headless/player.h"
+#include "tools/tool_args.h"
 
 namespace {
 
 constexpr int kFps = 50;  // one frame per tick
+constexpr const char* kUsage =
+    "usage: amber_bench\n"
+    "Plays the whole tape, one frame per 20 ms tick, and prints each entry's median\n"
+    "and 99th-percentile frame time and frame rate, as a table and as JSON lines.\n";
 
 using Ms = std::chrono::duration<double, std::milli>;
 
@@ -41,7 +46,8 @@ VELQ_BENCH_Times PlayTape() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
+    TOOL_ARGS_Operands(argc, argv, 0, kUsage);
     // Like ./play.sh: a virtual screen only where there is no display.
     PLAYER_OpenScreen(false);
     std::printf("renderer: %s, 640 x 480\n", glGetString(GL_RENDERER));

@@ -18,6 +18,7 @@
 #include "headless/mp3_decode.h"
 #include "headless/player.h"
 #include "tools/capture/capture_encode.h"
+#include "tools/tool_args.h"
 
 namespace {
 
@@ -56,10 +57,7 @@ bool capture_done = false;
 std::vector<uint8_t> capture_pixels(PLAYER_WIDTH* PLAYER_HEIGHT * 4);
 std::chrono::steady_clock::time_point capture_started;
 
-[[noreturn]] void Usage(const char* problem) {
-    std::fprintf(stderr, "amber_capture: %s\n%s", problem, kUsage);
-    std::exit(2);
-}
+[[noreturn]] void Usage(const std::string& problem) { TOOL_ARGS_Fail(kUsage, problem); }
 
 uint64_t SecondsToUs(const char* text) {
     char* end = nullptr;
@@ -80,11 +78,8 @@ void ParseStills(const char* list) {
 void ParseOptions(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "-h" || a == "--help") {
-            std::fputs(kUsage, stdout);
-            std::exit(0);
-        }
-        if (i + 1 >= argc) Usage(("missing value after " + a).c_str());
+        if (TOOL_ARGS_IsHelp(a)) TOOL_ARGS_Help(kUsage);
+        if (i + 1 >= argc) Usage("missing value after " + a);
         const char* v = argv[++i];
         if (a == "-o") {
             capture_out = v;
@@ -105,12 +100,33 @@ void ParseOptions(int argc, char* argv[]) {
         } else if (a == "--still") {
             ParseStills(v);
         } else {
-            Usage(("unknown option " + a).c_str());
+            Usage("unknown option " + a);
         }
     }
     if (capture_out.empty() && capture_stills.empty()) Usage("nothing to make: give -o or --still");
+    if (capture_to_us <= capture_from_us) Usage("--to must be after --from");
     if (!capture_out.empty()) capture_end_us = capture_to_us;
     for (uint64_t t : capture_stills) capture_end_us = std::max(capture_end_us, t + 1);
+}
+
+// How many frames fall before production time us.
+int64_t FramesBefore(uint64_t us) {
+    return (us * capture_fps + PLAYER_SECOND_US - 1) / PLAYER_SECOND_US;
+}
+
+// A video without a frame would fail in the encoder after the whole
+// render: the stretch must hold one of the tape's frames.
+void CheckStretch(uint64_t tape_end) {
+    const uint64_t last_us = PLAYER_FrameUs(FramesBefore(tape_end) - 1, capture_fps);
+    if (capture_from_us > last_us) {
+        char reason[80];
+        std::snprintf(reason, sizeof reason,
+                      "--from is past the production's last frame, at %.3f s",
+                      double(last_us) / PLAYER_SECOND_US);
+        Usage(reason);
+    }
+    if (FramesBefore(std::min(capture_to_us, tape_end)) == FramesBefore(capture_from_us))
+        Usage("no frame falls between --from and --to at this --fps");
 }
 
 std::string DataPath(const char* name) {
@@ -217,8 +233,8 @@ void ReportMissingStills() {
 int main(int argc, char* argv[]) {
     ParseOptions(argc, argv);
     const uint64_t tape_end = PLAYER_TapeTimes(capture_fps).back();
-    const uint64_t end = std::min(tape_end, capture_end_us);
-    capture_total = (end * capture_fps + PLAYER_SECOND_US - 1) / PLAYER_SECOND_US;
+    if (!capture_out.empty()) CheckStretch(tape_end);
+    capture_total = FramesBefore(std::min(tape_end, capture_end_us));
     if (!capture_out.empty()) CAPTURE_EncodeStart(capture_out, capture_fps, capture_size);
     PLAYER_OpenScreen(true);
     capture_started = std::chrono::steady_clock::now();

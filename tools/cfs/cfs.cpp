@@ -18,8 +18,8 @@
 
 #include "archive/cfs_writer.h"
 #include "tools/cfs/cfs_files.h"
+#include "tools/tool_args.h"
 
-constexpr int kUsageStatus = 2;
 // The largest tile edge pack chooses; every OpenGL 1.x driver takes it.
 constexpr uint32_t kMaxTile = 256;
 
@@ -200,11 +200,11 @@ static int CFS_TOOL_Pack(const char* out, const char* dir) {
 }
 
 int main(int argc, char** argv) {
+    TOOL_ARGS_NoOptions(argc, argv, kUsage);
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "list" && argc == 3) return CFS_TOOL_List(argv[2]);
     if (command == "verify" && argc == 3) return CFS_TOOL_Verify(argv[2]);
     if (command == "extract" && argc == 5) return CFS_TOOL_Extract(argv[2], argv[3], argv[4]);
     if (command == "pack" && argc == 4) return CFS_TOOL_Pack(argv[2], argv[3]);
-    fputs(kUsage, stderr);
-    return kUsageStatus;
+    TOOL_ARGS_Fail(kUsage, "");
 }

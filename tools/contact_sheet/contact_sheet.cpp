@@ -21,6 +21,7 @@
 #include "archive/cfs_tiles.h"
 #include "media/png_write.h"
 #include "tools/mkdrive/glyphs.h"
+#include "tools/tool_args.h"
 
 namespace {
 
@@ -177,10 +178,7 @@ Image SHEET_Layout(const std::vector<Image>& cells) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        printf("usage: amber_contact_sheet DRIVE OUTPUT_FOLDER\n");
-        return 2;
-    }
+    TOOL_ARGS_Operands(argc, argv, 2, "usage: amber_contact_sheet DRIVE OUTPUT_FOLDER\n");
     std::filesystem::create_directories(argv[2]);
     const std::string dir = argv[2];
     CFS_Open(argv[1]);

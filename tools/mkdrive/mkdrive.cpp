@@ -10,6 +10,7 @@
 #include "archive/cfs_writer.h"
 #include "tools/mkdrive/meshes.h"
 #include "tools/mkdrive/pictures.h"
+#include "tools/tool_args.h"
 
 namespace {
 
@@ -47,10 +48,7 @@ std::vector<CFS_WriterEntry> MKDRIVE_Entries() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        printf("usage: amber_mkdrive OUTPUT\n");
-        return 2;
-    }
+    TOOL_ARGS_Operands(argc, argv, 1, "usage: amber_mkdrive OUTPUT\n");
     std::vector<CFS_WriterEntry> entries;
     try {
         entries = MKDRIVE_Entries();

@@ -11,6 +11,7 @@
 #include "media/mp3_encode.h"
 #include "tools/soundtrack/synth.h"
 #include "tools/soundtrack/synth_score.h"
+#include "tools/tool_args.h"
 
 constexpr int kKbps = 192;
 
@@ -31,7 +32,7 @@ static void SNDT_Write(const char* path, const std::vector<uint8_t>& mp3) {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 2) SNDT_Fail("usage: soundtrack OUTPUT.mp3\n");
+    TOOL_ARGS_Operands(argc, argv, 1, "usage: soundtrack OUTPUT.mp3\n");
     // The music changes where the tape moves on.
     SCO_Render(PLAYER_SceneTimes());
     const std::vector<uint8_t> mp3 = MEDIA_EncodeMp3(SYN_Pcm(), 2, SYN_RATE, kKbps);

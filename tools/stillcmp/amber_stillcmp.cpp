@@ -9,18 +9,27 @@
 
 #include "media/png_read.h"
 #include "scenes/vis_draw.h"
+#include "tools/tool_args.h"
 
 namespace {
 
 constexpr int kTolerance = 8;         // of 255, in every channel
 constexpr double kCloseShare = 0.98;  // of the pixels
 constexpr int kWindowRows = 480;
+// Exit statuses besides 0 (the same) and the usage's.
+constexpr int kDifferent = 1;
+constexpr int kUnreadable = 2;
+constexpr const char* kUsage =
+    "usage: amber_stillcmp REFERENCE.png PICTURE.png\n"
+    "Passes (status 0) when at least 98% of the pixels lie within 8/255 of\n"
+    "the reference, and the letterbox bars, where the reference shows them,\n"
+    "match exactly; status 1 when not, 2 when a file cannot be read.\n";
 
 MEDIA_Picture Read(const char* path) {
     MEDIA_Picture picture;
     if (!MEDIA_ReadPng(path, &picture)) {
         std::fprintf(stderr, "amber_stillcmp: cannot read %s\n", path);
-        std::exit(2);
+        std::exit(kUnreadable);
     }
     return picture;
 }
@@ -60,19 +69,12 @@ long Close(const MEDIA_Picture& a, const MEDIA_Picture& b) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 3) {
-        std::fprintf(stderr,
-                     "usage: amber_stillcmp REFERENCE.png PICTURE.png\n"
-                     "Passes (status 0) when at least 98%% of the pixels lie within 8/255 of\n"
-                     "the reference, and the letterbox bars, where the reference shows them,\n"
-                     "match exactly; status 1 when not, 2 when a file cannot be read.\n");
-        return 2;
-    }
+    TOOL_ARGS_Operands(argc, argv, 2, kUsage);
     const MEDIA_Picture ref = Read(argv[1]);
     const MEDIA_Picture pic = Read(argv[2]);
     if (ref.width != pic.width || ref.height != pic.height || ref.height != kWindowRows) {
         std::fprintf(stderr, "amber_stillcmp: the pictures are not both 640 x 480\n");
-        return 1;
+        return kDifferent;
     }
     const double share = double(Close(ref, pic)) / (ref.width * ref.height);
     long bar_misses = 0;
@@ -85,5 +87,5 @@ int main(int argc, char* argv[]) {
     const bool pass = share >= kCloseShare && bar_misses == 0;
     std::printf("%s: %.2f%% of pixels within %d/255; %d bars, %ld bar pixels differ: %s\n", argv[2],
                 100 * share, kTolerance, bars, bar_misses, pass ? "same" : "DIFFERENT");
-    return pass ? 0 : 1;
+    return pass ? 0 : kDifferent;
 }
