@@ -4,4 +4,3 @@
 #include "engine/velq_start.h"
 
 int SDL_main(int argc, char* argv[]);
-

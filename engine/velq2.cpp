@@ -46,9 +46,7 @@ void Store(float& word, float v) { WORD_Store(word, v, WORD_RELAXED); }
 
 // The loader publishes every asset it read with its release store of entry
 // 0's acceleration; reading the field with acquire makes them visible here.
-float LoadAcc(VELQ_Channel& c) {
-    return WORD_Load(c.acc, WORD_ACQUIRE);
-}
+float LoadAcc(VELQ_Channel& c) { return WORD_Load(c.acc, WORD_ACQUIRE); }
 
 bool OutOfRange(const VELQ_Channel& c, float v) { return v < c.min || v > c.max; }
 
@@ -174,6 +172,12 @@ void VELQ_CoreInit() {
     SDL_GL_SwapBuffers();
     WORD_Store(velq_ctrl, 0u, WORD_SEQ_CST);
     for (int k = 0; k < kChannels; ++k) velq_ctrls.value[k] = e.channel[k].reset;
+}
+
+void VELQ_CoreRewind() {
+    velq_caller = 0;
+    velq_ctrl = 0;
+    velq_ctrls = {};
 }
 
 int32_t VElQ_Update() {

@@ -41,6 +41,8 @@ struct VELQ_Ctrls {
 constexpr int VELQ_TAPE_LENGTH = 14;
 // The clock's period: each tick adds 0.02 s of channel time.
 constexpr Uint32 VELQ_TICK_MS = 20;
+// Ticks per second: one frame per tick shows every picture the tape makes.
+constexpr int VELQ_TICKS_PER_SECOND = 1000 / VELQ_TICK_MS;
 constexpr int VELQ_LAST_ENTRY = 10;
 
 // Static data; the loader thread writes entry 0's channel-0 acc once.
@@ -74,4 +76,8 @@ void VELQ_ClockInit();
 void VELQ_ClockStart();
 Uint32 VElQ_Tick(Uint32 interval, void* param);
 void VELQ_CoreInit();
+// The sequencer back at the first entry, as a process starts: clocks and
+// values zeroed, the advance word clear. For whoever plays the production
+// again in one process.
+void VELQ_CoreRewind();
 int32_t VElQ_Update();

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/velq2.h"
+#include "engine/velq_step.h"
 
 namespace {
 
@@ -21,6 +22,16 @@ double Percentile(std::vector<double> v, double p) {
 }  // namespace
 
 VELQ_BENCH_Times VELQ_BENCH_New() { return VELQ_BENCH_Times(VELQ_LAST_ENTRY + 1); }
+
+bool VELQ_BENCH_Frame(VELQ_BENCH_Times& times, int64_t k, double (*now_ms)(), void (*finish)()) {
+    const uint64_t us = VELQ_STEP_FrameUs(k, VELQ_TICKS_PER_SECOND);
+    VELQ_STEP_AdvanceTo(us);
+    const double start = now_ms();
+    if (VELQ_STEP_FrameAt(us, true) == 1) return false;
+    finish();
+    times[velq_caller].push_back(now_ms() - start);
+    return true;
+}
 
 void VELQ_BENCH_Report(const VELQ_BENCH_Times& times) {
     std::printf("%-5s %-9s %6s %10s %8s %8s\n", "entry", "scene", "frames", "median ms", "p99 ms",

@@ -41,7 +41,8 @@ bool VELQ_DisplayIs(int width, int height) {
     Display* display = XOpenDisplay(nullptr);
     if (!display) return false;
     const int screen = DefaultScreen(display);
-    const bool is = DisplayWidth(display, screen) == width && DisplayHeight(display, screen) == height;
+    const bool is =
+        DisplayWidth(display, screen) == width && DisplayHeight(display, screen) == height;
     XCloseDisplay(display);
     return is;
 }

@@ -3,9 +3,11 @@
 // finally gives the loading entry's clock an acceleration that ends it.
 #include "engine/velq_loader.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <thread>
 
 #include "archive/cfs.h"
@@ -19,6 +21,11 @@ uint32_t velq_loader_st[VELQ_LOADER_STEPS] = {};
 int velq_loader_stage = 0;
 
 namespace {
+
+bool velq_loader_rehearsing = false;
+// The loading entry's clock acceleration from before the release.
+float velq_loader_held_acc = 0;
+bool velq_loader_released = false;
 
 constexpr int kFirstPauseMs = 3000;
 constexpr float kReleaseAcceleration = -10.0f;
@@ -51,7 +58,7 @@ void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 
 int RunStep(int i) {
     for (VELQ_SceneFn init : kSteps[i].init)
-        if (init) init();
+        if (init && !velq_loader_rehearsing) init();
     WORD_Store(velq_loader_st[i], 1u, WORD_RELEASE);
     return kSteps[i].pause_ms;
 }
@@ -61,12 +68,12 @@ int Begin() {
         velq_loader_stage = kEnd + 1;
         return VELQ_LOADER_DONE;
     }
-    puts("VELQ_LOADER");
+    if (!velq_loader_rehearsing) puts("VELQ_LOADER");
     return kFirstPauseMs;
 }
 
 int Finish() {
-    CFS_Close();
+    if (!velq_loader_rehearsing) CFS_Close();
     VELQ_LoaderRelease();
     return VELQ_LOADER_DONE;
 }
@@ -88,15 +95,20 @@ int VELQ_LoaderThread(void*) {
 }
 
 void VELQ_LoaderRelease() {
+    velq_loader_held_acc = velq_tape[0].channel[0].acc;
+    velq_loader_released = true;
     // The last write: everything read before it is published with it.
     WORD_Store(velq_tape[0].channel[0].acc, kReleaseAcceleration, WORD_RELEASE);
 }
 
-Uint32 VELQ_LoaderPaceMs() {
-    Uint32 ms = kFirstPauseMs;
-    for (const LoaderStep& step : kSteps) ms += step.pause_ms;
-    return ms;
+void VELQ_LoaderRewind() {
+    if (velq_loader_released) velq_tape[0].channel[0].acc = velq_loader_held_acc;
+    velq_loader_released = false;
+    velq_loader_stage = 0;
+    std::fill(std::begin(velq_loader_st), std::end(velq_loader_st), 0u);
 }
+
+void VELQ_LoaderRehearse(bool on) { velq_loader_rehearsing = on; }
 
 void VELQ_LoaderInit() {
     velq_loader_th = SDL_CreateThread(VELQ_LoaderThread, nullptr);

@@ -30,5 +30,11 @@ int VELQ_LoaderNext();
 // Ends the loading entry: its clock channel gets the acceleration that
 // takes it out of its range.
 void VELQ_LoaderRelease();
-// The sum of the loader's pauses: how long loading takes at the least.
-Uint32 VELQ_LoaderPaceMs();
+// The loader back before its start, the loading entry unreleased and no
+// step done, for whoever plays the production again in one process.
+void VELQ_LoaderRewind();
+
+// While on, the loader's stages keep their pauses and the release but do no
+// work: no trace line, no asset read, no drive closed. The tape's timing
+// is worked out from such a rehearsal.
+void VELQ_LoaderRehearse(bool on);

@@ -32,18 +32,21 @@ void VELQ_PLAY_Start(const char* drive, VELQ_PlayMode mode) {
 }
 
 void VELQ_PLAY_Begin(VELQ_PlayMode mode) {
-    if (mode == VELQ_PLAY_THREADS) {
+    if (mode == VELQ_PLAY_THREADS)
         VELQ_LoaderInit();
-    } else {
-        velq_play_loader_due = velq_clock_us();
-        CatchUpLoader(velq_play_loader_due);
-    }
+    else
+        VELQ_PLAY_BeginLoader();
     VIS_INIT_Loading();
     if (mode == VELQ_PLAY_THREADS)
         VELQ_TimerInit();
     else
         VELQ_ClockInit();
     VELQ_CoreInit();
+}
+
+void VELQ_PLAY_BeginLoader() {
+    velq_play_loader_due = velq_clock_us();
+    CatchUpLoader(velq_play_loader_due);
 }
 
 void VELQ_PLAY_CatchUp() {

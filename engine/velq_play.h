@@ -21,6 +21,10 @@ void VELQ_PLAY_Start(const char* drive, VELQ_PlayMode mode);
 // and one frame is shown). Main thread, with the OpenGL context current.
 void VELQ_PLAY_Begin(VELQ_PlayMode mode);
 
+// Stepped play only: starts the loader on the calling thread, its first
+// stage due now. VELQ_PLAY_Begin calls it.
+void VELQ_PLAY_BeginLoader();
+
 // Stepped play only: the loader stages and clock ticks due by now.
 void VELQ_PLAY_CatchUp();
 

@@ -14,21 +14,16 @@ namespace {
 constexpr uint64_t kTickUs = VELQ_TICK_MS * uint64_t{1000};
 
 uint64_t velq_step_now_us = 0;
-bool velq_step_started = false;
-// The loading entry's clock channel as the tape holds it before the loader
-// releases it.
-VELQ_Channel velq_step_loading_clock;
 
 uint64_t VirtualClock() { return velq_step_now_us; }
 void Nothing() {}
-void Tick() { VElQ_Tick(VELQ_TICK_MS, nullptr); }
 
-// Moves virtual time on to us a tick at a time, running catch_up after each
+// Moves virtual time on to us a tick at a time, catching up after each
 // step: the clock takes a longer gap for a stall and would not catch it up.
-void StepTo(uint64_t us, void (*catch_up)()) {
+void StepTo(uint64_t us) {
     while (velq_step_now_us < us) {
         velq_step_now_us = std::min(us, velq_step_now_us + kTickUs);
-        catch_up();
+        VELQ_PLAY_CatchUp();
     }
 }
 
@@ -50,12 +45,12 @@ int SequenceFrame(bool clear) {
     return 0;
 }
 
-void ResetSequencer() {
+// The engine's modules as a process starts them, the clock on virtual time 0.
+void RewindEngine() {
+    VELQ_LoaderRewind();
+    VELQ_CoreRewind();
     velq_clock_us = VirtualClock;
     velq_step_now_us = 0;
-    velq_caller = 0;
-    velq_ctrl = 0;
-    velq_ctrls = {};
 }
 
 // The scene slots of every entry replaced by one that does nothing.
@@ -69,15 +64,8 @@ void LeaveScenesOut() {
 }  // namespace
 
 void VELQ_STEP_Rewind() {
-    if (velq_step_started) {
-        velq_tape[0].channel[0] = velq_step_loading_clock;
-        CFS_Close();
-    }
-    velq_step_loading_clock = velq_tape[0].channel[0];
-    velq_step_started = true;
-    ResetSequencer();
-    velq_loader_stage = 0;
-    std::fill(std::begin(velq_loader_st), std::end(velq_loader_st), 0u);
+    CFS_Close();
+    RewindEngine();
 }
 
 void VELQ_STEP_Start(const char* drive) {
@@ -85,7 +73,7 @@ void VELQ_STEP_Start(const char* drive) {
     VELQ_PLAY_Start(drive, VELQ_PLAY_STEPPED);
 }
 
-void VELQ_STEP_AdvanceTo(uint64_t us) { StepTo(us, VELQ_PLAY_CatchUp); }
+void VELQ_STEP_AdvanceTo(uint64_t us) { StepTo(us); }
 
 int VELQ_STEP_FrameAt(uint64_t us, bool clear) {
     VELQ_STEP_AdvanceTo(us);
@@ -94,6 +82,13 @@ int VELQ_STEP_FrameAt(uint64_t us, bool clear) {
 
 uint64_t VELQ_STEP_FrameUs(int64_t k, int fps) { return k * VELQ_STEP_SECOND_US / fps; }
 
+int64_t VELQ_STEP_FrameOn(uint64_t us, int fps) {
+    // Frame times are rounded down to whole microseconds: the next frame
+    // may start within the microsecond.
+    const int64_t k = us * fps / VELQ_STEP_SECOND_US;
+    return VELQ_STEP_FrameUs(k + 1, fps) <= us ? k + 1 : k;
+}
+
 uint64_t VELQ_STEP_NowUs() { return velq_step_now_us; }
 
 std::vector<uint64_t> VELQ_STEP_TapeTimes(int fps) {
@@ -101,18 +96,26 @@ std::vector<uint64_t> VELQ_STEP_TapeTimes(int fps) {
     std::memcpy(tape, velq_tape, sizeof tape);
     uint64_t (*const clock)() = velq_clock_us;
     LeaveScenesOut();
-    ResetSequencer();
+    RewindEngine();
+    VELQ_LoaderRehearse(true);
+    VELQ_PLAY_BeginLoader();
     VELQ_ClockStart();
-    const uint64_t release = VELQ_LoaderPaceMs() * uint64_t{1000};
     std::vector<uint64_t> times;
     for (int64_t k = 0; velq_caller <= VELQ_LAST_ENTRY; ++k) {
-        StepTo(VELQ_STEP_FrameUs(k, fps), Tick);
-        if (velq_step_now_us >= release) VELQ_LoaderRelease();
         const int32_t entry = velq_caller;
-        if (SequenceFrame(false) == 1 || velq_caller != entry) times.push_back(velq_step_now_us);
+        if (VELQ_STEP_FrameAt(VELQ_STEP_FrameUs(k, fps), false) == 1 || velq_caller != entry)
+            times.push_back(velq_step_now_us);
     }
+    VELQ_LoaderRehearse(false);
+    RewindEngine();
     std::memcpy(velq_tape, tape, sizeof tape);
-    ResetSequencer();
     velq_clock_us = clock;
     return times;
+}
+
+std::vector<double> VELQ_STEP_SceneTimes() {
+    const std::vector<uint64_t> times = VELQ_STEP_TapeTimes(VELQ_TICKS_PER_SECOND);
+    std::vector<double> seconds;
+    for (uint64_t us : times) seconds.push_back(double(us - times[0]) / VELQ_STEP_SECOND_US);
+    return seconds;
 }

@@ -32,11 +32,19 @@ int VELQ_STEP_FrameAt(uint64_t us, bool clear);
 // The virtual time of frame k at fps frames per second, in microseconds.
 uint64_t VELQ_STEP_FrameUs(int64_t k, int fps);
 
+// The frame on screen at virtual time us: the last one that starts at or
+// before it. A still of a moment is that frame's picture.
+int64_t VELQ_STEP_FrameOn(uint64_t us, int fps);
+
 // The virtual time now.
 uint64_t VELQ_STEP_NowUs();
 
 // Where entries 1 to 10 start, then where the tape ends, in virtual time
-// with one frame every 1/fps s, from a run of the tape with its scenes and
-// loading left out. It leaves the engine at its start: call it before a
-// run, not during one.
+// with one frame every 1/fps s, from a run of the tape with its scenes left
+// out and the loader rehearsing its schedule. It leaves the engine at its
+// start: call it before a run, not during one.
 std::vector<uint64_t> VELQ_STEP_TapeTimes(int fps);
+
+// VELQ_STEP_TapeTimes at one frame per tick, in seconds after entry 1
+// starts: where the soundtrack has got to as each entry after it starts.
+std::vector<double> VELQ_STEP_SceneTimes();

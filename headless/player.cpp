@@ -26,7 +26,7 @@ void PLAYER_OpenScreen(bool own_server) {
         throw std::runtime_error(std::string("SDL_Init: ") + SDL_GetError());
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    if (!SDL_SetVideoMode(PLAYER_WIDTH, PLAYER_HEIGHT, 32, SDL_OPENGL))
+    if (!SDL_SetVideoMode(VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT, 32, SDL_OPENGL))
         throw std::runtime_error(std::string("SDL_SetVideoMode: ") + SDL_GetError());
 }
 
@@ -35,29 +35,15 @@ void PLAYER_Start(const char* drive) {
     VELQ_STEP_Start(drive);
 }
 
-void PLAYER_AdvanceTo(uint64_t us) { VELQ_STEP_AdvanceTo(us); }
-
-int PLAYER_FrameAt(uint64_t us, bool draw) { return VELQ_STEP_FrameAt(us, draw); }
-
-uint64_t PLAYER_FrameUs(int64_t k, int fps) { return VELQ_STEP_FrameUs(k, fps); }
-
-std::vector<uint64_t> PLAYER_TapeTimes(int fps) { return VELQ_STEP_TapeTimes(fps); }
-
-std::vector<double> PLAYER_SceneTimes() {
-    const std::vector<uint64_t> times = PLAYER_TapeTimes(50);
-    std::vector<double> seconds;
-    for (uint64_t us : times) seconds.push_back(double(us - times[0]) / PLAYER_SECOND_US);
-    return seconds;
-}
-
 uint64_t PLAYER_SoundtrackStartUs() { return player_played_us; }
 
 std::vector<uint8_t> PLAYER_ReadFrame() {
-    std::vector<uint8_t> frame(PLAYER_WIDTH * PLAYER_HEIGHT * 4);
+    std::vector<uint8_t> frame(VELQ_SCREEN_WIDTH * VELQ_SCREEN_HEIGHT * 4);
     glFinish();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, PLAYER_WIDTH, PLAYER_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+    glReadPixels(0, 0, VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE,
+                 frame.data());
     return frame;
 }
 

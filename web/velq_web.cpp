@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr int kStillFps = 50;  // amber_capture's and amber_bench's frame rate
+constexpr int kStillFps = VELQ_TICKS_PER_SECOND;  // amber_capture's frame rate
 constexpr int kDepthBits = 16;
 // How long one animation frame may spend stepping towards a still.
 constexpr double kStillSliceMs = 30;
@@ -124,24 +124,22 @@ void StepTowardsStills() {
     velq_web_stills_done();
 }
 
-// One frame per tick through the whole tape, each timed from the clear
-// until a one-pixel read-back has waited for its drawing; a slice of frames
-// per animation frame.
+// A frame is done once a one-pixel read-back has waited for its drawing.
+void ReadOnePixel() {
+    uint8_t pixel[4];
+    GL1_ReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+}
+
+// The bench's frames through the whole tape, a slice per animation frame.
 void BenchSlice() {
     const double until = emscripten_get_now() + kStillSliceMs;
     while (emscripten_get_now() < until) {
-        const uint64_t us = VELQ_STEP_FrameUs(++velq_web_frame, kStillFps);
-        VELQ_STEP_AdvanceTo(us);
-        const double start = emscripten_get_now();
-        if (VELQ_STEP_FrameAt(us, true) == 1) {
+        if (!VELQ_BENCH_Frame(velq_web_bench, ++velq_web_frame, emscripten_get_now, ReadOnePixel)) {
             emscripten_cancel_main_loop();
             VELQ_BENCH_Report(velq_web_bench);
             velq_web_bench_done();
             return;
         }
-        uint8_t pixel[4];
-        GL1_ReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-        velq_web_bench[velq_caller].push_back(emscripten_get_now() - start);
     }
 }
 
@@ -164,15 +162,14 @@ void WaitForDrive() {
     }
 }
 
-// Each still's frame, as amber_capture picks it: the last frame that starts
-// at or before its time.
+// Each still's frame, as amber_capture picks it.
 void ChooseStills() {
     for (int i = 0;; ++i) {
         const double seconds = velq_web_still_seconds(i);
         if (seconds < 0) break;
         const uint64_t us = uint64_t(seconds * VELQ_STEP_SECOND_US + 0.5);
         velq_web_still_times.push_back(seconds);
-        velq_web_still_frames.push_back(int64_t(us * kStillFps / VELQ_STEP_SECOND_US));
+        velq_web_still_frames.push_back(VELQ_STEP_FrameOn(us, kStillFps));
     }
     if (!velq_web_still_frames.empty() || velq_web_bench_asked()) VELQ_STEP_Rewind();
 }

@@ -35,7 +35,7 @@ protected:
 
 TEST_F(Bench, FrameShowsWhatWasDrawnWhereItWasDrawn) {
     BENCH_RunScene(PrepBox, DrawBox);
-    const auto frame = BENCH_ReadFrame();
+    const auto frame = PLAYER_ReadFrame();
     for (int y = 100; y < 150; ++y)
         for (int x = 200; x < 300; ++x) {
             const BENCH_Rgb p = BENCH_Pixel(frame, x, y);
@@ -55,7 +55,7 @@ TEST_F(Bench, FrameShowsWhatWasDrawnWhereItWasDrawn) {
 TEST_F(Bench, ClearBeforePrepHidesTheLastFrame) {
     BENCH_RunScene(PrepBox, DrawBox);
     BENCH_RunScene(nullptr, [] {});
-    const auto frame = BENCH_ReadFrame();
+    const auto frame = PLAYER_ReadFrame();
     EXPECT_EQ(BENCH_Pixel(frame, 250, 120).r, 0);
 }
 

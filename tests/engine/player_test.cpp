@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kFps = 50;
+constexpr int kFps = VELQ_TICKS_PER_SECOND;
 constexpr uint64_t kMs = 1000;
 
 // Loading box k is solid when its whole 20 x 24 inside is black.
@@ -33,14 +33,14 @@ protected:
 };
 
 TEST_F(Player, BoxesFillAtTheLoaderPaceThenEntryOneStartsTheSoundtrack) {
-    const std::vector<uint64_t> tape = PLAYER_TapeTimes(kFps);
+    const std::vector<uint64_t> tape = VELQ_STEP_TapeTimes(kFps);
     testing::internal::CaptureStdout();
     PLAYER_Start(AMBER_DRIVE);
     std::array<uint64_t, 8> filled{};
     uint64_t us = 0;
     for (int64_t k = 1; velq_caller == 0; ++k) {
-        PLAYER_FrameAt(us = PLAYER_FrameUs(k, kFps), true);
-        const auto frame = BENCH_ReadFrame();
+        VELQ_STEP_FrameAt(us = VELQ_STEP_FrameUs(k, kFps), true);
+        const auto frame = PLAYER_ReadFrame();
         for (int b = 0; b < 8; ++b)
             if (!filled[b] && velq_caller == 0 && BoxSolid(frame, b)) filled[b] = us;
     }
@@ -64,7 +64,7 @@ TEST_F(Player, BoxesFillAtTheLoaderPaceThenEntryOneStartsTheSoundtrack) {
 // the 20 ms periods that have passed whenever it ticks, so each entry still
 // lasts its channel time, within a tick and a frame.
 TEST_F(Player, EntriesKeepToChannelTimeAtUnevenFrameTimes) {
-    const std::vector<uint64_t> tape = PLAYER_TapeTimes(kFps);
+    const std::vector<uint64_t> tape = VELQ_STEP_TapeTimes(kFps);
     VELQ_TapeEntry saved[VELQ_TAPE_LENGTH];
     std::memcpy(saved, velq_tape, sizeof saved);
     for (int e = 1; e <= VELQ_LAST_ENTRY; ++e) velq_tape[e].call = velq_tape[e].prep = [] {};
@@ -76,7 +76,7 @@ TEST_F(Player, EntriesKeepToChannelTimeAtUnevenFrameTimes) {
     while (velq_caller <= VELQ_LAST_ENTRY) {
         us += 1 * kMs + random() % kLongestFrame;
         const int32_t entry = velq_caller;
-        if (PLAYER_FrameAt(us, false) == 1 || velq_caller != entry) starts.push_back(us);
+        if (VELQ_STEP_FrameAt(us, false) == 1 || velq_caller != entry) starts.push_back(us);
     }
     std::memcpy(velq_tape, saved, sizeof saved);
     ASSERT_EQ(starts.size(), tape.size());

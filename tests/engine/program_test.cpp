@@ -256,14 +256,14 @@ constexpr double kOnTime = 0.04;
 
 // The whole screen as RGBA, row 0 at the bottom (the bench's frame layout).
 std::vector<uint8_t> GrabScreen(Display* d) {
-    std::vector<uint8_t> rgba(BENCH_WIDTH * BENCH_HEIGHT * 4);
-    XImage* img =
-        XGetImage(d, DefaultRootWindow(d), 0, 0, BENCH_WIDTH, BENCH_HEIGHT, AllPlanes, ZPixmap);
+    std::vector<uint8_t> rgba(VELQ_SCREEN_WIDTH * VELQ_SCREEN_HEIGHT * 4);
+    XImage* img = XGetImage(d, DefaultRootWindow(d), 0, 0, VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT,
+                            AllPlanes, ZPixmap);
     if (!img) return rgba;
-    for (int y = 0; y < BENCH_HEIGHT; ++y)
-        for (int x = 0; x < BENCH_WIDTH; ++x) {
-            const unsigned long p = XGetPixel(img, x, BENCH_HEIGHT - 1 - y);
-            uint8_t* q = &rgba[(static_cast<size_t>(y) * BENCH_WIDTH + x) * 4];
+    for (int y = 0; y < VELQ_SCREEN_HEIGHT; ++y)
+        for (int x = 0; x < VELQ_SCREEN_WIDTH; ++x) {
+            const unsigned long p = XGetPixel(img, x, VELQ_SCREEN_HEIGHT - 1 - y);
+            uint8_t* q = &rgba[(static_cast<size_t>(y) * VELQ_SCREEN_WIDTH + x) * 4];
             q[0] = (p >> 16) & 0xff;
             q[1] = (p >> 8) & 0xff;
             q[2] = p & 0xff;
@@ -288,7 +288,7 @@ bool Soak() { return std::getenv("AMBER_SOAK") != nullptr; }
 
 // Where each entry after loading starts, and the tape ends, in seconds after
 // entry 1 starts.
-const std::vector<double> kSceneTimes = PLAYER_SceneTimes();
+const std::vector<double> kSceneTimes = VELQ_STEP_SceneTimes();
 // The loader releases the loading entry this long after its trace line.
 constexpr double kFirstScene = 13.0;
 
@@ -305,12 +305,12 @@ void SaveStills(Display* d, Clock::time_point scene_clock) {
         const BENCH_Rgb first = BENCH_Pixel(s, 0, 240);
         int other_colours = 0;
         for (int y = 100; y < 380; y += 8)
-            for (int x = 0; x < BENCH_WIDTH; x += 8) {
+            for (int x = 0; x < VELQ_SCREEN_WIDTH; x += 8) {
                 const BENCH_Rgb p = BENCH_Pixel(s, x, y);
                 other_colours += std::abs(p.r - first.r) + std::abs(p.g - first.g) > 24;
             }
         EXPECT_GT(other_colours, 20) << moment;
-        for (int x = 0; x < BENCH_WIDTH; x += 8) EXPECT_TRUE(Black(s, x, 4)) << moment;
+        for (int x = 0; x < VELQ_SCREEN_WIDTH; x += 8) EXPECT_TRUE(Black(s, x, 4)) << moment;
     }
 }
 

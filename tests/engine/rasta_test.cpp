@@ -68,7 +68,7 @@ TEST_F(Rasta, TilesLandInRowsFromTheBottomLeft) {
     VELQ_RASTA_PrepBlit24b(kList, &p.pict);
     p.pixels.assign(p.pixels.size(), 0);  // the list keeps its own copy
     BENCH_RunScene(nullptr, RunList);
-    const auto frame = BENCH_ReadFrame();
+    const auto frame = PLAYER_ReadFrame();
     BENCH_SaveFrame(frame, "rasta_tiles");
     for (int k = 0; k < 6; ++k) {
         const int cx = 64 * (k % 3) + 32, cy = 64 * (k / 3) + 32;
@@ -86,7 +86,7 @@ TEST_F(Rasta, StoredRowsRunFromTheTopEdgeDown) {
     PictureSetUp();
     VELQ_RASTA_PrepBlit24b(kList, &p.pict);
     BENCH_RunScene(nullptr, RunList);
-    const auto frame = BENCH_ReadFrame();
+    const auto frame = PLAYER_ReadFrame();
     EXPECT_TRUE(Same(BENCH_Pixel(frame, 10, 120), {255, 0, 0}));
     EXPECT_TRUE(Same(BENCH_Pixel(frame, 250, 120), {0, 255, 0}));
     EXPECT_TRUE(Same(BENCH_Pixel(frame, 10, 5), {0, 0, 255}));
@@ -100,7 +100,7 @@ TEST_F(Rasta, DoubleBlitCoversFourTimesTheSize) {
     PictureSetUp();
     VELQ_RASTA_DoublePrepBlit24b(kList, &p.pict);
     BENCH_RunScene(nullptr, RunList);
-    const auto frame = BENCH_ReadFrame();
+    const auto frame = PLAYER_ReadFrame();
     BENCH_SaveFrame(frame, "rasta_double");
     // Quadrant borders move from (128, 64) to (512, 256); the picture now
     // reaches past the window's right edge and up to row 511.
@@ -119,7 +119,7 @@ TEST_F(Rasta, EmptyPictureCompilesAnEmptyList) {
         VELQ_RASTA_PrepBlit24b(kList, &p.pict);
         EXPECT_TRUE(glIsList(kList));
         BENCH_RunScene(nullptr, RunList);
-        const auto frame = BENCH_ReadFrame();
+        const auto frame = PLAYER_ReadFrame();
         for (size_t i = 0; i < frame.size(); i += 4) ASSERT_EQ(frame[i], 0) << i;
     }
 }

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/velq_start.h"
 #include "engine/velq2.h"
+#include "engine/velq_start.h"
 
 namespace {
 

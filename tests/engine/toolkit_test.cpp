@@ -35,7 +35,7 @@ protected:
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glViewport(0, 80, 640, 320);
         VELQ_GLW_Shader01();
-        return BENCH_ReadFrame();
+        return PLAYER_ReadFrame();
     }
 };
 

@@ -42,7 +42,7 @@ protected:
 
     static std::vector<uint8_t> Frame() {
         BENCH_RunScene(VIS_PREP_Loading, VIS_CALL_Loading);
-        return BENCH_ReadFrame();
+        return PLAYER_ReadFrame();
     }
     static int CentreX(int k) { return 20 + 40 * k; }
 };

@@ -46,7 +46,7 @@ using Zelto = Scenes;
 
 std::vector<uint8_t> At(float c0, float c1, const std::string& saved = "") {
     BENCH_DrawAt(c0, c1);
-    std::vector<uint8_t> frame = BENCH_ReadFrame();
+    std::vector<uint8_t> frame = PLAYER_ReadFrame();
     if (!saved.empty()) BENCH_SaveFrame(frame, saved);
     return frame;
 }
@@ -93,12 +93,12 @@ TEST_F(Tape, EveryEntryKeepsItsLetterboxBlack) {
     BENCH_EnterEntry(1);
     for (int e = 1; e <= VELQ_LAST_ENTRY; ++e) {
         ASSERT_EQ(velq_caller, e);
-        EXPECT_EQ(LetterboxLeak(BENCH_ReadFrame(), kCaptions[e]), "") << "entry " << e;
+        EXPECT_EQ(LetterboxLeak(PLAYER_ReadFrame(), kCaptions[e]), "") << "entry " << e;
         // Five moments up to a tenth of a second before the entry ends.
         const float last = BENCH_EntrySeconds(e) - 0.1f;
         for (int i = 1; i <= 5; ++i) {
             BENCH_TapeFrame(last * i / 5);
-            const auto frame = BENCH_ReadFrame();
+            const auto frame = PLAYER_ReadFrame();
             BENCH_SaveFrame(frame, "tape_" + std::to_string(e) + "_" + std::to_string(i));
             EXPECT_EQ(LetterboxLeak(frame, kCaptions[e]), "") << "entry " << e << ", frame " << i;
         }
@@ -122,11 +122,11 @@ TEST_F(Scenes, SolidsCullOnlyWhatTheirOwnFrontFacesHide) {
     for (auto* emit : {VIS_EmitMesh, VIS_EmitSolid}) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         emit(foremka, foremka_norms);
-        frame[emit == VIS_EmitSolid] = BENCH_ReadFrame();
+        frame[emit == VIS_EmitSolid] = PLAYER_ReadFrame();
     }
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     glPopAttrib();
-    int differing = 0, drawn = BENCH_Count(frame[0], NotBlack, 0, BENCH_HEIGHT).count;
+    int differing = 0, drawn = BENCH_Count(frame[0], NotBlack, 0, VELQ_SCREEN_HEIGHT).count;
     for (size_t i = 0; i < frame[0].size(); i += 4)
         differing += memcmp(&frame[0][i], &frame[1][i], 3) != 0;
     EXPECT_GT(drawn, 5000);

@@ -17,29 +17,30 @@ std::vector<uint64_t> bench_tape_times;
 }  // namespace
 
 void BENCH_Start() {
-    bench_tape_times = PLAYER_TapeTimes(50);
+    bench_tape_times = VELQ_STEP_TapeTimes(VELQ_TICKS_PER_SECOND);
     PLAYER_OpenScreen(true);
 }
 
 void BENCH_LoadProduction() {
     PLAYER_Start(BENCH_DRIVE);
-    PLAYER_AdvanceTo(bench_tape_times[0]);
+    VELQ_STEP_AdvanceTo(bench_tape_times[0]);
 }
 
 void BENCH_EnterEntry(int entry) {
     PLAYER_Start(BENCH_DRIVE);
     bench_entry_us = 0;
-    for (int e = 1; e <= entry; ++e) PLAYER_FrameAt(bench_entry_us = bench_tape_times[e - 1], true);
+    for (int e = 1; e <= entry; ++e)
+        VELQ_STEP_FrameAt(bench_entry_us = bench_tape_times[e - 1], true);
 }
 
 float BENCH_EntrySeconds(int e) {
-    return float(bench_tape_times.at(e) - bench_tape_times.at(e - 1)) / PLAYER_SECOND_US;
+    return float(bench_tape_times.at(e) - bench_tape_times.at(e - 1)) / VELQ_STEP_SECOND_US;
 }
 
 int BENCH_TapeFrame(float t) {
     const int32_t entry = velq_caller;
-    const uint64_t us = bench_entry_us + static_cast<uint64_t>(t * double(PLAYER_SECOND_US));
-    const int ended = PLAYER_FrameAt(us, true);
+    const uint64_t us = bench_entry_us + static_cast<uint64_t>(t * double(VELQ_STEP_SECOND_US));
+    const int ended = VELQ_STEP_FrameAt(us, true);
     if (velq_caller != entry) bench_entry_us = us;
     return ended;
 }
@@ -52,10 +53,10 @@ void BENCH_DrawAt(float value0, float value1) {
 }
 
 void BENCH_WindowPixels() {
-    glViewport(0, 0, BENCH_WIDTH, BENCH_HEIGHT);
+    glViewport(0, 0, VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(0, BENCH_WIDTH, 0, BENCH_HEIGHT, -1, 1);
+    glOrtho(0, VELQ_SCREEN_WIDTH, 0, VELQ_SCREEN_HEIGHT, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -67,7 +68,7 @@ void BENCH_RunScene(void (*prep)(), void (*call)()) {
 }
 
 BENCH_Rgb BENCH_Pixel(const std::vector<uint8_t>& frame, int x, int y) {
-    const uint8_t* p = &frame.at((static_cast<size_t>(y) * BENCH_WIDTH + x) * 4);
+    const uint8_t* p = &frame.at((static_cast<size_t>(y) * VELQ_SCREEN_WIDTH + x) * 4);
     return {p[0], p[1], p[2]};
 }
 
@@ -76,7 +77,7 @@ BENCH_Census BENCH_Count(const std::vector<uint8_t>& frame, bool (*subject)(BENC
     BENCH_Census c;
     long sum_x = 0;
     for (int y = y0; y < y1; ++y)
-        for (int x = 0; x < BENCH_WIDTH; ++x) {
+        for (int x = 0; x < VELQ_SCREEN_WIDTH; ++x) {
             const BENCH_Rgb p = BENCH_Pixel(frame, x, y);
             c.brightness += p.r + p.g + p.b;
             if (!subject(p)) continue;
@@ -88,7 +89,7 @@ BENCH_Census BENCH_Count(const std::vector<uint8_t>& frame, bool (*subject)(BENC
             c.darkest = std::min(c.darkest, luma), c.brightest = std::max(c.brightest, luma);
             c.red += p.r, c.blue += p.b;
         }
-    c.brightness /= double(BENCH_WIDTH) * (y1 - y0);
+    c.brightness /= double(VELQ_SCREEN_WIDTH) * (y1 - y0);
     if (c.count) c.mean_x = double(sum_x) / c.count;
     return c;
 }
@@ -97,6 +98,6 @@ std::string BENCH_SaveFrame(const std::vector<uint8_t>& frame, const std::string
     const std::filesystem::path dir = std::filesystem::path(BENCH_FRAMES_DIR);
     std::filesystem::create_directories(dir);
     const std::string path = (dir / (name + ".png")).string();
-    PLAYER_SavePng(path.c_str(), frame, BENCH_WIDTH, BENCH_HEIGHT);
+    PLAYER_SavePng(path.c_str(), frame, VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT);
     return path;
 }

@@ -9,9 +9,6 @@
 
 #include "headless/player.h"
 
-constexpr int BENCH_WIDTH = PLAYER_WIDTH;
-constexpr int BENCH_HEIGHT = PLAYER_HEIGHT;
-
 struct BENCH_Rgb {
     uint8_t r, g, b;
 };
@@ -50,17 +47,14 @@ void BENCH_WindowPixels();
 // sequencer does on the first frame of an entry.
 void BENCH_RunScene(void (*prep)(), void (*call)());
 
-// The back buffer as RGBA bytes, row 0 at the bottom of the window.
-inline std::vector<uint8_t> BENCH_ReadFrame() { return PLAYER_ReadFrame(); }
-
-// The colour of window pixel (x, y) in a frame from BENCH_ReadFrame.
+// The colour of window pixel (x, y) in a frame from PLAYER_ReadFrame.
 BENCH_Rgb BENCH_Pixel(const std::vector<uint8_t>& frame, int x, int y);
 
 // What a frame shows, in window rows y0 to y1 - 1, of a subject picked out by
 // its colour.
 struct BENCH_Census {
-    int count = 0;                                              // subject pixels
-    int x0 = BENCH_WIDTH, y0 = BENCH_HEIGHT, x1 = -1, y1 = -1;  // their bounding box
+    int count = 0;                                                          // subject pixels
+    int x0 = VELQ_SCREEN_WIDTH, y0 = VELQ_SCREEN_HEIGHT, x1 = -1, y1 = -1;  // their bounding box
     double mean_x = 0;
     int darkest = 255, brightest = 0;  // their luma
     long red = 0, blue = 0;            // their summed channels

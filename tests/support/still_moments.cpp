@@ -4,13 +4,13 @@
 // 1, in seconds: where the soundtrack should be when entry 2 asks for it.
 #include <cstdio>
 
-#include "headless/player.h"
+#include "engine/velq2.h"
+#include "engine/velq_step.h"
 
 int main() {
-    const std::vector<uint64_t> times = PLAYER_TapeTimes(50);
+    const std::vector<uint64_t> times = VELQ_STEP_TapeTimes(VELQ_TICKS_PER_SECOND);
     std::printf("1.00");
-    for (size_t e = 1; e < times.size(); ++e)
-        std::printf(",%.2f", (times[e - 1] + times[e]) / 2e6);
+    for (size_t e = 1; e < times.size(); ++e) std::printf(",%.2f", (times[e - 1] + times[e]) / 2e6);
     std::printf("\n%.3f\n", (times[1] - times[0]) / 1e6);
     return 0;
 }

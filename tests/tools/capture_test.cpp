@@ -15,8 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/velq2.h"
+#include "engine/velq_step.h"
 #include "headless/mp3_decode.h"
-#include "headless/player.h"
 
 namespace {
 
@@ -73,7 +74,9 @@ TEST(Capture, ShortStretchHasItsFramesItsSoundInPlaceAndRepeats) {
     EXPECT_EQ(lines, 75);
 
     // Entry 1, whose first frame starts the soundtrack, begins on the release.
-    const int64_t offset = PLAYER_TapeTimes(50).front() * 44100 / PLAYER_SECOND_US - 12.5 * 44100;
+    const int64_t offset =
+        VELQ_STEP_TapeTimes(VELQ_TICKS_PER_SECOND).front() * 44100 / VELQ_STEP_SECOND_US -
+        12.5 * 44100;
     const MP3_Pcm track = MP3_DecodeStereo(AMBER_BUILD_DIR "/amber_grid.mp3", 44100);
     const std::string raw = Ffmpeg("a.mp4", "-f s16le -ac 2 -ar 44100");
     std::vector<int16_t> audio(raw.size() / 2);

@@ -80,7 +80,7 @@ protected:
     }
     static std::vector<uint8_t> At(float c0, float c1, const std::string& saved = "") {
         BENCH_DrawAt(c0, c1);
-        std::vector<uint8_t> frame = BENCH_ReadFrame();
+        std::vector<uint8_t> frame = PLAYER_ReadFrame();
         if (!saved.empty()) BENCH_SaveFrame(frame, saved);
         return frame;
     }

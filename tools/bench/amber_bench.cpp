@@ -11,35 +11,35 @@
 #include <filesystem>
 #include <vector>
 
-#include "engine/velq2.h"
 #include "engine/velq_bench.h"
 #include "headless/player.h"
 #include "tools/tool_args.h"
 
 namespace {
 
-constexpr int kFps = 50;  // one frame per tick
 constexpr const char* kUsage =
     "usage: amber_bench\n"
     "Plays the whole tape, one frame per 20 ms tick, and prints each entry's median\n"
     "and 99th-percentile frame time and frame rate, as a table and as JSON lines.\n";
 
-using Ms = std::chrono::duration<double, std::milli>;
+double NowMs() {
+    using Ms = std::chrono::duration<double, std::milli>;
+    return Ms(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
-// Frame times in milliseconds per entry, over the whole tape. Time moves on
-// (the loader's steps included) before each frame's clock starts.
+// A frame is done once its buffer is swapped and drawn.
+void SwapAndFinish() {
+    SDL_GL_SwapBuffers();
+    glFinish();
+}
+
+// Frame times in milliseconds per entry, over the whole tape.
 VELQ_BENCH_Times PlayTape() {
     VELQ_BENCH_Times times = VELQ_BENCH_New();
     const auto drive =
         std::filesystem::read_symlink("/proc/self/exe").parent_path() / "amber_grid.cfs";
-    PLAYER_Start(drive.c_str());
-    for (int64_t k = 1;; ++k) {
-        PLAYER_AdvanceTo(PLAYER_FrameUs(k, kFps));
-        const auto start = std::chrono::steady_clock::now();
-        if (PLAYER_FrameAt(PLAYER_FrameUs(k, kFps), true) == 1) break;
-        SDL_GL_SwapBuffers();
-        glFinish();
-        times[velq_caller].push_back(Ms(std::chrono::steady_clock::now() - start).count());
+    VELQ_STEP_Start(drive.c_str());
+    for (int64_t k = 1; VELQ_BENCH_Frame(times, k, NowMs, SwapAndFinish); ++k) {
     }
     return times;
 }

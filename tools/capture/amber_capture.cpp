@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/velq2.h"
 #include "headless/mp3_decode.h"
 #include "headless/player.h"
 #include "tools/capture/capture_encode.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-constexpr int kDefaultFps = 50;
+constexpr int kDefaultFps = VELQ_TICKS_PER_SECOND;  // every picture the tape makes, once
 constexpr int kMaxFps = 1000;
 constexpr uint64_t kForever = UINT64_MAX;
 constexpr int64_t kNotPlayed = -1;
@@ -41,7 +42,7 @@ constexpr const char* kUsage =
     "                 current folder\n";
 
 std::string capture_out;
-CAPTURE_Size capture_size{PLAYER_WIDTH, PLAYER_HEIGHT};
+CAPTURE_Size capture_size{VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT};
 int capture_fps = kDefaultFps;
 uint64_t capture_from_us = 0;
 uint64_t capture_to_us = kForever;
@@ -54,7 +55,7 @@ int64_t capture_total = 0;  // frames to make, for the progress line
 int64_t capture_play_frame = kNotPlayed;
 uint64_t capture_end_us = 0;  // nothing from here on is asked for
 bool capture_done = false;
-std::vector<uint8_t> capture_pixels(PLAYER_WIDTH* PLAYER_HEIGHT * 4);
+std::vector<uint8_t> capture_pixels(VELQ_SCREEN_WIDTH* VELQ_SCREEN_HEIGHT * 4);
 std::chrono::steady_clock::time_point capture_started;
 
 [[noreturn]] void Usage(const std::string& problem) { TOOL_ARGS_Fail(kUsage, problem); }
@@ -63,7 +64,7 @@ uint64_t SecondsToUs(const char* text) {
     char* end = nullptr;
     const double s = std::strtod(text, &end);
     if (end == text || *end != '\0' || !(s >= 0)) Usage("times are seconds, 0 or more");
-    return static_cast<uint64_t>(s * PLAYER_SECOND_US + 0.5);
+    return static_cast<uint64_t>(s * VELQ_STEP_SECOND_US + 0.5);
 }
 
 void ParseStills(const char* list) {
@@ -89,7 +90,7 @@ void ParseOptions(int argc, char* argv[]) {
         } else if (a == "--scale") {
             const int scale = std::atoi(v);
             if (scale < 1 || scale > CAPTURE_MAX_SCALE) Usage("--scale takes 1 to 8");
-            capture_size = {PLAYER_WIDTH * scale, PLAYER_HEIGHT * scale};
+            capture_size = {VELQ_SCREEN_WIDTH * scale, VELQ_SCREEN_HEIGHT * scale};
         } else if (a == "--fps") {
             capture_fps = std::atoi(v);
             if (capture_fps < 1 || capture_fps > kMaxFps) Usage("--fps takes 1 to 1000");
@@ -111,18 +112,18 @@ void ParseOptions(int argc, char* argv[]) {
 
 // How many frames fall before production time us.
 int64_t FramesBefore(uint64_t us) {
-    return (us * capture_fps + PLAYER_SECOND_US - 1) / PLAYER_SECOND_US;
+    return (us * capture_fps + VELQ_STEP_SECOND_US - 1) / VELQ_STEP_SECOND_US;
 }
 
 // A video without a frame would fail in the encoder after the whole
 // render: the stretch must hold one of the tape's frames.
 void CheckStretch(uint64_t tape_end) {
-    const uint64_t last_us = PLAYER_FrameUs(FramesBefore(tape_end) - 1, capture_fps);
+    const uint64_t last_us = VELQ_STEP_FrameUs(FramesBefore(tape_end) - 1, capture_fps);
     if (capture_from_us > last_us) {
         char reason[80];
         std::snprintf(reason, sizeof reason,
                       "--from is past the production's last frame, at %.3f s",
-                      double(last_us) / PLAYER_SECOND_US);
+                      double(last_us) / VELQ_STEP_SECOND_US);
         Usage(reason);
     }
     if (FramesBefore(std::min(capture_to_us, tape_end)) == FramesBefore(capture_from_us))
@@ -152,13 +153,13 @@ void Progress() {
 }
 
 // The stills whose production time falls while this frame is on screen.
-void SaveStills(uint64_t us, uint64_t next_us) {
+void SaveStills() {
     for (uint64_t t : capture_stills) {
-        if (t < us || t >= next_us) continue;
+        if (VELQ_STEP_FrameOn(t, capture_fps) != capture_frame) continue;
         char path[64];
-        std::snprintf(path, sizeof path, "amber_grid_at_%g.png", double(t) / PLAYER_SECOND_US);
-        PLAYER_SavePng(path, PLAYER_ReadFrame(), PLAYER_WIDTH, PLAYER_HEIGHT);
-        std::fprintf(stderr, "\rstill at %.3f s: %s\n", double(t) / PLAYER_SECOND_US, path);
+        std::snprintf(path, sizeof path, "amber_grid_at_%g.png", double(t) / VELQ_STEP_SECOND_US);
+        PLAYER_SavePng(path, PLAYER_ReadFrame(), VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT);
+        std::fprintf(stderr, "\rstill at %.3f s: %s\n", double(t) / VELQ_STEP_SECOND_US, path);
     }
 }
 
@@ -167,15 +168,15 @@ void Encode(uint64_t us) {
     if (capture_first_frame < 0) capture_first_frame = capture_frame;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, PLAYER_WIDTH, PLAYER_HEIGHT, GL_BGRA, GL_UNSIGNED_BYTE,
+    glReadPixels(0, 0, VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT, GL_BGRA, GL_UNSIGNED_BYTE,
                  capture_pixels.data());
     CAPTURE_EncodeFrame(capture_pixels.data());
     ++capture_video_frames;
 }
 
 void MakeFrame() {
-    const uint64_t us = PLAYER_FrameUs(capture_frame, capture_fps);
-    if (us >= capture_end_us || PLAYER_FrameAt(us, true) == 1) {
+    const uint64_t us = VELQ_STEP_FrameUs(capture_frame, capture_fps);
+    if (us >= capture_end_us || VELQ_STEP_FrameAt(us, true) == 1) {
         capture_done = true;
         return;
     }
@@ -183,7 +184,7 @@ void MakeFrame() {
     if (capture_play_frame == kNotPlayed && PLAYER_SoundtrackStartUs() != PLAYER_NOT_PLAYED)
         capture_play_frame = capture_frame;
     Encode(us);
-    SaveStills(us, PLAYER_FrameUs(capture_frame + 1, capture_fps));
+    SaveStills();
     ++capture_frame;
     Progress();
 }
@@ -220,19 +221,19 @@ std::vector<int16_t> Soundtrack() {
 }
 
 void ReportMissingStills() {
-    const uint64_t end = PLAYER_FrameUs(capture_frame, capture_fps);
+    const uint64_t end = VELQ_STEP_FrameUs(capture_frame, capture_fps);
     for (uint64_t t : capture_stills)
         if (t >= end)
             std::fprintf(stderr,
                          "amber_capture: no still at %.3f s: the production ends at %.3f s\n",
-                         double(t) / PLAYER_SECOND_US, double(end) / PLAYER_SECOND_US);
+                         double(t) / VELQ_STEP_SECOND_US, double(end) / VELQ_STEP_SECOND_US);
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
     ParseOptions(argc, argv);
-    const uint64_t tape_end = PLAYER_TapeTimes(capture_fps).back();
+    const uint64_t tape_end = VELQ_STEP_TapeTimes(capture_fps).back();
     if (!capture_out.empty()) CheckStretch(tape_end);
     capture_total = FramesBefore(std::min(tape_end, capture_end_us));
     if (!capture_out.empty()) CAPTURE_EncodeStart(capture_out, capture_fps, capture_size);

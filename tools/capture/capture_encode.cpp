@@ -21,8 +21,8 @@ extern char** environ;
 namespace {
 
 constexpr const char* kFfmpeg = "ffmpeg";
-constexpr int kWidth = PLAYER_WIDTH;  // the player's frames
-constexpr int kHeight = PLAYER_HEIGHT;
+constexpr int kWidth = VELQ_SCREEN_WIDTH;  // the player's frames
+constexpr int kHeight = VELQ_SCREEN_HEIGHT;
 constexpr size_t kFrameBytes = kWidth * kHeight * 4;  // BGRA
 constexpr int kHdHeight = 720;                        // from here on, HD encoder settings
 
