@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/velq2.h"
+#include "engine/velq_loader.h"
 #include "engine/velq_start.h"
 
 namespace {
@@ -60,9 +61,7 @@ protected:
         velq_clock_us = FakeClock;
         fake_us = 0;
         VELQ_ClockStart();
-        velq_caller = 0;
-        velq_ctrl = 0;
-        velq_ctrls = {};
+        VELQ_CoreRewind();
         calls.clear();
         preps.clear();
         // Entry 0 as start-up leaves it: its reset values loaded, clocks running.
@@ -83,8 +82,6 @@ protected:
         for (int i = 0; i < ticks; ++i) Tick();
         return VElQ_Update();
     }
-    // What the loader does once every asset is in.
-    static void ReleaseLoading() { velq_tape[0].channel[0].acc = -10; }
     // Runs frames until the tape ends; false if it does not within the limit.
     static bool RunToEnd(int limit = 20000) {
         for (int i = 0; i < limit; ++i)
@@ -104,7 +101,7 @@ TEST_F(Sequencer, LoadingEntryHoldsUntilReleased) {
     EXPECT_FLOAT_EQ(calls.back().value[0], 0.1f);
     EXPECT_TRUE(preps.empty());
 
-    ReleaseLoading();
+    VELQ_LoaderRelease();
     ASSERT_EQ(Run(), 0);  // computes a value far below its range, still drawn by entry 0
     EXPECT_EQ(calls.back().entry, 0);
     EXPECT_LT(calls.back().value[0], -630.0f);
@@ -114,7 +111,7 @@ TEST_F(Sequencer, LoadingEntryHoldsUntilReleased) {
 }
 
 TEST_F(Sequencer, EachEntryEndsAtItsTableTime) {
-    ReleaseLoading();
+    VELQ_LoaderRelease();
     ASSERT_TRUE(RunToEnd());
     // An entry ends at the first of its frames whose clock value left the range.
     for (int e = 1; e <= VELQ_LAST_ENTRY; ++e) {
@@ -136,7 +133,7 @@ TEST_F(Sequencer, EachEntryEndsAtItsTableTime) {
 }
 
 TEST_F(Sequencer, FirstFrameOfAnEntryShowsItsResetValues) {
-    ReleaseLoading();
+    VELQ_LoaderRelease();
     ASSERT_TRUE(RunToEnd());
     for (int e = 1; e <= VELQ_LAST_ENTRY; ++e) {
         auto first =
