@@ -8,15 +8,18 @@
 #   ./release.sh                the tarball
 #   ./release.sh --with-video   the tarball, and dist/amber_grid-1080p.mp4
 #                               for sharing (1080p H.264 High + AAC)
+#   ./release.sh --windows      dist/amber_grid-windows-x86_64.zip instead:
+#                               one folder that plays on Windows 10 or 11
 #
-# Two runs on the same tree give the same tarball bytes.
+# Two runs on the same tree give the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")"
 video=false
 case "${1:-}" in
   "") ;;
   --with-video) video=true ;;
-  *) echo "usage: ./release.sh [--with-video]" >&2; exit 2 ;;
+  --windows) ./setup.sh windows; exec release/windows/pack.sh dist ;;
+  *) echo "usage: ./release.sh [--with-video | --windows]" >&2; exit 2 ;;
 esac
 ./setup.sh release
 release/pack.sh dist

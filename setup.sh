@@ -5,8 +5,11 @@
 #   ./setup.sh play      the program, its drive and soundtrack, and the cfs tool
 #   ./setup.sh web       play, and the web build's static files in build-web/
 #   ./setup.sh test      everything: web, every tool and test program, the
-#                        browser test's puppeteer-core (the default)
+#                        browser test's puppeteer-core, the Windows program
+#                        (the default)
 #   ./setup.sh release   play, and what the release's packing needs
+#   ./setup.sh windows   play, and the Windows release's cross-compiler, its
+#                        libraries' source packages and wine to check it
 #
 # play.sh, test.sh and release.sh call it; each later profile's packages
 # include the earlier ones', so a machine set up for tests also plays.
@@ -22,7 +25,8 @@ play_packages=(
 )
 web_packages=(emscripten python3)
 release_packages=(patchelf)
-test_packages=(libgtest-dev clang libclang-rt-14-dev xdotool ffmpeg gdb chromium nodejs)
+windows_packages=(mingw-w64 g++-mingw-w64-x86-64-posix wine64 dpkg-dev zip unzip)
+test_packages=(libgtest-dev clang libclang-rt-14-dev xdotool ffmpeg gdb chromium nodejs openbox)
 # What only the playing needs is built by name; the test profile builds all.
 play_targets=(amber_grid amber_drive amber_music cfs)
 
@@ -31,10 +35,12 @@ case "$profile" in
   play) ;;
   web) packages+=("${web_packages[@]}") ;;
   release) packages+=("${release_packages[@]}" ffmpeg) ;;
-  test) packages+=("${web_packages[@]}" "${release_packages[@]}" "${test_packages[@]}")
+  windows) packages+=("${windows_packages[@]}") ;;
+  test) packages+=("${web_packages[@]}" "${release_packages[@]}" "${windows_packages[@]}"
+                   "${test_packages[@]}")
         # Debian's nodejs comes without npm; other Node.js packages bring their own.
         command -v npm >/dev/null || packages+=(npm) ;;
-  *) echo "usage: ./setup.sh [play|web|test|release]" >&2; exit 2 ;;
+  *) echo "usage: ./setup.sh [play|web|test|release|windows]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -69,4 +75,7 @@ if [ "$profile" = web ] || [ "$profile" = test ]; then
 fi
 if [ "$profile" = test ]; then
   [ -d web/node_modules/puppeteer-core ] || (cd web && npm ci --no-audit --no-fund)
+  # The Windows program for the release test; its libraries are built once
+  # into build-win/deps/, which takes a few minutes.
+  release/windows/build.sh
 fi

@@ -3,19 +3,19 @@
 
 #include <SDL.h>
 
-#include <cstdio>
-
 #include "engine/velq2.h"
 #include "engine/velq_display.h"
 #include "engine/velq_exit.h"
 #include "engine/velq_play.h"
 #include "engine/velq_start.h"
+#include "platform/display.h"
+#include "platform/output.h"
 
 namespace {
 
 void OpenScreen() {
     VELQ_DisplayInit();
-    if (VELQ_DisplayIs(VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT)) VELQ_DrawUnscaled();
+    if (DISPLAY_Is(VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT)) DISPLAY_DrawUnscaled();
     VELQ_StartSDL();
     VELQ_ExitInit();
     VELQ_OpenScreen(SDL_FULLSCREEN | SDL_OPENGL);
@@ -24,8 +24,7 @@ void OpenScreen() {
 }  // namespace
 
 int SDL_main(int, char*[]) {
-    // Trace lines appear as they happen, also when the output is a pipe.
-    setvbuf(stdout, nullptr, _IOLBF, 0);
+    OUTPUT_LinesAsTheyCome();
     OpenScreen();
     if (!VELQ_OpenSound()) return 1;
     VELQ_PLAY_Start(VELQ_DRIVE, VELQ_PLAY_THREADS);

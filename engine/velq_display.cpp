@@ -1,12 +1,9 @@
-// Xlib's own handlers end the process from inside whatever call noticed the
-// failure, under SDL and the GL driver: a destroyed window crashed the
-// program, and after a lost connection SDL's exit handler waited on it for
-// good.
+// What the production does when its display fails under it: one line and
+// status 1 through the clean exit.
 #include "engine/velq_display.h"
 
-#include <X11/Xlib.h>
-
 #include "engine/velq_exit.h"
+#include "platform/display.h"
 
 namespace {
 
@@ -15,34 +12,11 @@ constexpr const char* kWindowClosed =
 constexpr const char* kConnectionLost =
     "VELQ_Display: FATAL_ERROR: The display connection was lost.\n";
 
-// Xlib's own handler, for every other error.
-XErrorHandler velq_display_next = nullptr;
+// The frame loop ends the production once the failing call has returned.
+void OnWindowClosed() { VELQ_ExitDisplayFailed(kWindowClosed); }
 
-// Errors come back asynchronously, within an Xlib call that must go on: the
-// frame loop ends the production after it returns.
-int OnError(Display* display, XErrorEvent* error) {
-    if (error->error_code == BadWindow || error->error_code == BadDrawable) {
-        VELQ_ExitDisplayFailed(kWindowClosed);
-        return 0;
-    }
-    return velq_display_next ? velq_display_next(display, error) : 0;
-}
-
-int OnConnectionLost(Display*) { VELQ_ExitDisplayLost(kConnectionLost); }
+[[noreturn]] void OnConnectionLost() { VELQ_ExitDisplayLost(kConnectionLost); }
 
 }  // namespace
 
-void VELQ_DisplayInit() {
-    velq_display_next = XSetErrorHandler(OnError);
-    XSetIOErrorHandler(OnConnectionLost);
-}
-
-bool VELQ_DisplayIs(int width, int height) {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return false;
-    const int screen = DefaultScreen(display);
-    const bool is =
-        DisplayWidth(display, screen) == width && DisplayHeight(display, screen) == height;
-    XCloseDisplay(display);
-    return is;
-}
+void VELQ_DisplayInit() { DISPLAY_Watch(OnWindowClosed, OnConnectionLost); }

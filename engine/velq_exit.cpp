@@ -9,7 +9,6 @@
 #include "engine/velq_exit.h"
 
 #include <SDL.h>
-#include <signal.h>
 
 #include <atomic>
 #include <chrono>
@@ -44,13 +43,11 @@ std::atomic<bool> velq_display_reported{false};
 
 bool OnMainThread() { return std::this_thread::get_id() == velq_main_thread; }
 
-// The first SIGINT or SIGTERM asks for the same end as a window close; a
+// The first request from outside asks for the same end as a window close; a
 // second one, while an end is under way, ends the process as by default.
-void VELQ_OnSignal(int sig) {
+bool VELQ_OnQuitRequest() {
     int running = kRunning;
-    if (velq_exit_state.compare_exchange_strong(running, kQuitAsked)) return;
-    signal(sig, SIG_DFL);
-    raise(sig);
+    return velq_exit_state.compare_exchange_strong(running, kQuitAsked);
 }
 
 // True once the main thread has begun to end the process, false after limit.
@@ -121,13 +118,7 @@ bool VELQ_DisplayLost() { return velq_display_lost.load(); }
 void VELQ_ExitInit() {
     velq_main_thread = std::this_thread::get_id();
     FATAL_SetEnd(VELQ_OnFatal);
-    struct sigaction action {};
-    action.sa_handler = VELQ_OnSignal;
-    // The handler only sets a word: whatever call it interrupted goes on.
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    END_CatchQuitRequests(VELQ_OnQuitRequest);
 }
 
 int VELQ_ExitPending() {

@@ -9,7 +9,7 @@
 // Nothing has asked the production to end.
 constexpr int VELQ_EXIT_NONE = -1;
 
-// Takes over SIGINT and SIGTERM and the program's fatal failures
+// Takes over requests from outside to end (SIGINT, SIGTERM) and the program's fatal failures
 // (platform/fatal.h). Called on the main thread right after SDL_Init.
 void VELQ_ExitInit();
 

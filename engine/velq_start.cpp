@@ -47,8 +47,6 @@ constexpr int kSoundErrorCount = sizeof(kSoundErrors) / sizeof(kSoundErrors[0]);
 
 }  // namespace
 
-void VELQ_DrawUnscaled() { setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0); }
-
 void VELQ_StartSDL() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
         FATAL_Exit("SDL initialization error ...\n");

@@ -21,14 +21,6 @@ extern FSOUND_STREAM* music;
 // The text of a sound-library error code; "Unknown error" outside 0 to 18.
 const char* FMOD_ErrorString(int code);
 
-// Has SDL's OpenGL screen drawn straight into its window, unless the
-// environment says otherwise. Else sdl12-compat draws into a buffer of its
-// own and copies it, scaled to the desktop, into the window at every swap:
-// needed where the screen is larger, and about a millisecond a frame for
-// nothing on a software renderer where the window is the screen's size.
-// Called before SDL starts.
-void VELQ_DrawUnscaled();
-
 // SDL's video and timer, shut down by the exit handlers; when they fail,
 // "SDL initialization error ..." and exit status 1.
 void VELQ_StartSDL();

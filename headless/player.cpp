@@ -10,6 +10,7 @@
 #include "engine/velq_step.h"
 #include "headless/xvfb.h"
 #include "media/png_write.h"
+#include "platform/display.h"
 #include "platform/fsound.h"
 
 namespace {
@@ -21,7 +22,7 @@ uint64_t player_played_us = PLAYER_NOT_PLAYED;
 void PLAYER_OpenScreen(bool own_server) {
     if (own_server || !std::getenv("DISPLAY")) XVFB_Start();
     // A window of its own fixed size: nothing to scale.
-    VELQ_DrawUnscaled();
+    DISPLAY_DrawUnscaled();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
         throw std::runtime_error(std::string("SDL_Init: ") + SDL_GetError());
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);

@@ -1,9 +1,7 @@
 #include "platform/ending.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 
 void END_Process(int status) { std::exit(status); }
 
-void END_Now(int status) { _exit(status); }
+void END_Now(int status) { std::_Exit(status); }

@@ -9,6 +9,9 @@
 
 void END_Process(int status) { END_Now(status); }
 
+// A page has no signals; its end is Escape or the page closing.
+void END_CatchQuitRequests(bool (*)()) {}
+
 void END_Now(int status) {
     emscripten_cancel_main_loop();
     std::fflush(stdout);

@@ -6,6 +6,13 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+// Windows' headers, which its GL headers bring in, still define the 16-bit
+// near and far pointer keywords, as nothing; the scenes use the words.
+#ifdef _WIN32
+#undef near
+#undef far
+#endif
+
 #ifdef AMBER_GL1
 #include "platform/gl1.h"
 

@@ -3,8 +3,12 @@
 set(AMBER_FATAL_SOURCES ${CMAKE_CURRENT_LIST_DIR}/fatal.cpp)
 if(EMSCRIPTEN)
   set(AMBER_ENDING_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ending_web.cpp)
+elseif(WIN32)
+  set(AMBER_ENDING_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ending.cpp
+                           ${CMAKE_CURRENT_LIST_DIR}/quit_requests_win.cpp)
 else()
-  set(AMBER_ENDING_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ending.cpp)
+  set(AMBER_ENDING_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ending.cpp
+                           ${CMAKE_CURRENT_LIST_DIR}/quit_requests_posix.cpp)
 endif()
 
 # The sound layer's sources: the library and the soundtrack fuzzer's own

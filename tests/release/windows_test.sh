@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# windows_test.sh BUILD CAPTURE STILLCMP: the Windows zip, packed twice from
+# BUILD's data, gives the same bytes and passes its folder check; unzipped
+# under a path with spaces and run under wine from another working folder,
+# on a private Xvfb with a window manager and SDL's dummy audio, it prints
+# its trace lines in order, shows the loading still amber_capture makes at
+# 2 s, ends on Escape with status 0 within a second, and on a drive that is
+# not a drive with its message and status 1.
+set -euo pipefail
+build=$(realpath "${1:?usage: windows_test.sh BUILD CAPTURE STILLCMP}")
+capture=$(realpath "${2:?}") stillcmp=$(realpath "${3:?}")
+source_dir=$(realpath "$(dirname "$0")/../..")
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+zip=amber_grid-windows-x86_64.zip
+for copy in a b; do "$source_dir/release/windows/pack.sh" "$work/$copy" "$build" >/dev/null; done
+cmp -s "$work/a/$zip" "$work/b/$zip" || fail "two packs differ"
+unpacked="$work/party machine/demos"
+mkdir -p "$unpacked" "$work/elsewhere"
+unzip -q "$work/a/$zip" -d "$unpacked"
+folder="$unpacked/amber_grid-windows-x86_64"
+"$source_dir/release/windows/check_folder.sh" "$folder" || fail "the folder needs what Windows lacks"
+
+# A screen of the program's size, with a window manager as every desktop
+# has: without one, wine waits seconds for a closed window to go.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")
+openbox >/dev/null 2>&1 &
+# The prefix lives in the build folder: made once (seconds), then reused.
+export WINEPREFIX=$build/wine-prefix WINEDEBUG=-all SDL_AUDIODRIVER=dummy
+/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+
+# Starts the program in the background; its status lands in $work/status.
+start() {
+  rm -f "$work/status"
+  (cd "$work/elsewhere"
+   status=0
+   /usr/lib/wine/wine64 "$folder/amber_grid.exe" >"$work/out" 2>/dev/null || status=$?
+   echo $status >"$work/status") &
+  program=$!
+}
+# Waits up to $1 tenths of a second for the file $2 to hold $3.
+await() {
+  for _ in $(seq "$1"); do grep -qF "$3" "$2" 2>/dev/null && return 0; sleep 0.1; done
+  return 1
+}
+
+start
+await 300 "$work/out" VELQ_CORE || fail "no VELQ_CORE: $(cat "$work/out")"
+sleep 1.8
+ffmpeg -loglevel error -f x11grab -video_size 640x480 -i "$DISPLAY" -frames:v 1 "$work/wine_at_2.png"
+(cd "$work" && "$capture" --still 2 >/dev/null 2>&1)
+"$stillcmp" "$work/amber_grid_at_2.png" "$work/wine_at_2.png" || fail "the loading screen differs"
+mkdir -p "$build/frames" && cp "$work/wine_at_2.png" "$build/frames/windows_loading.png"
+await 200 "$work/out" "CFS_Close: Closing drive ... done." || fail "loading did not finish"
+# The loading thread's line falls anywhere between the drive's opening and
+# its closing; Windows ends text lines with CR LF.
+main_thread=$'VELQ_MAIN\nCFS_Open: Attempting to open drive ./amber_grid.cfs ... done.\nCFS_Open: WendrikFS drive v1.1 (24 files in drive)\nVELQ_TIMER\nVELQ_CORE\nCFS_Close: Closing drive ... done.'
+trace=$(tr -d '\r' <"$work/out")
+[ "$(grep -vx VELQ_LOADER <<<"$trace")" = "$main_thread" ] &&
+  sed -n '4,6p' <<<"$trace" | grep -qx VELQ_LOADER || fail "trace lines: $trace"
+xdotool key Escape
+await 10 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] || fail "Escape: status $(cat "$work/status" 2>/dev/null || echo 'none within a second')"
+wait $program
+
+echo "This is not a drive: only some text." >"$folder/amber_grid.cfs"
+start
+await 100 "$work/status" "" || fail "a bad drive did not end the program"
+tr -d '\r' <"$work/out" | grep -qxF "CFS_Open: FATAL_ERROR: This is NOT handler-compatible drive file." &&
+  [ "$(cat "$work/status")" = 1 ] || fail "bad drive: status $(cat "$work/status"): $(cat "$work/out")"
+wait $program
+[ "$failures" = 0 ]
