@@ -4,7 +4,7 @@
 // the failing thread publishes the failure and parks; the frame loop picks it
 // up within a frame and shuts down in order. Should the main thread not
 // answer in time (blocked in the driver), the failing thread ends the
-// process with _exit(1): no handler runs, and the X server drops the window.
+// process at once (END_Now): no handler runs, and the display drops the window.
 // A failing display gets a watcher thread that does the same.
 #include "engine/velq_exit.h"
 

@@ -92,11 +92,13 @@ int64_t VELQ_STEP_FrameOn(uint64_t us, int fps) {
 uint64_t VELQ_STEP_NowUs() { return velq_step_now_us; }
 
 std::vector<uint64_t> VELQ_STEP_TapeTimes(int fps) {
+    uint64_t (*const clock)() = velq_clock_us;
+    // A run before this one may have released the loading entry: the tape
+    // kept for afterwards is the one a run starts from.
+    RewindEngine();
     VELQ_TapeEntry tape[VELQ_TAPE_LENGTH];
     std::memcpy(tape, velq_tape, sizeof tape);
-    uint64_t (*const clock)() = velq_clock_us;
     LeaveScenesOut();
-    RewindEngine();
     VELQ_LoaderRehearse(true);
     VELQ_PLAY_BeginLoader();
     VELQ_ClockStart();
