@@ -15,10 +15,11 @@ namespace {
 
 void OpenScreen() {
     VELQ_DisplayInit();
-    if (DISPLAY_Is(VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT)) DISPLAY_DrawUnscaled();
+    DISPLAY_Prepare(VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT, true);
     VELQ_StartSDL();
     VELQ_ExitInit();
     VELQ_OpenScreen(SDL_FULLSCREEN | SDL_OPENGL);
+    DISPLAY_CoverScreen();
 }
 
 }  // namespace

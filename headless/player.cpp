@@ -21,8 +21,7 @@ uint64_t player_played_us = PLAYER_NOT_PLAYED;
 
 void PLAYER_OpenScreen(bool own_server) {
     if (own_server || !std::getenv("DISPLAY")) XVFB_Start();
-    // A window of its own fixed size: nothing to scale.
-    DISPLAY_DrawUnscaled();
+    DISPLAY_Prepare(VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT, false);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
         throw std::runtime_error(std::string("SDL_Init: ") + SDL_GetError());
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);

@@ -14,14 +14,15 @@ namespace {
 
 pid_t xvfb_pid = 0;
 pid_t owner_pid = 0;
+std::string xvfb_screen;
 
-[[noreturn]] void ExecXvfb(int ready_fd) {
+[[noreturn]] void ExecXvfb(int ready_fd, const std::string& screen) {
     // The server must not outlive a test that crashes.
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     freopen("/dev/null", "w", stdout);
     freopen("/dev/null", "w", stderr);
     const std::string fd = std::to_string(ready_fd);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten",
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
            "tcp", "-noreset", static_cast<char*>(nullptr));
     _exit(127);
 }
@@ -36,15 +37,18 @@ std::string ReadDisplayNumber(int fd) {
 
 }  // namespace
 
-void XVFB_Start() {
-    if (xvfb_pid > 0) return;
+void XVFB_Start(int width, int height) {
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    if (xvfb_pid > 0 && screen == xvfb_screen) return;
+    XVFB_Stop();
+    xvfb_screen = screen;
     int fds[2];
     if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
     xvfb_pid = fork();
     if (xvfb_pid < 0) throw std::runtime_error("fork failed");
     if (xvfb_pid == 0) {
         close(fds[0]);
-        ExecXvfb(fds[1]);
+        ExecXvfb(fds[1], screen);
     }
     close(fds[1]);
     const std::string number = ReadDisplayNumber(fds[0]);

@@ -1,7 +1,6 @@
 // What the display library under SDL does for the program, which differs
 // between systems: reporting a window or a connection lost under the
-// production, and choosing between drawing into the window unscaled and
-// scaling the picture to the screen.
+// production, and showing the whole picture on any screen.
 #pragma once
 
 // Takes over the display library's error handling: closed runs when another
@@ -10,10 +9,15 @@
 // and must not return. Called on the main thread before SDL starts its video.
 void DISPLAY_Watch(void (*closed)(), void (*lost)());
 
-// True when the screen is width x height pixels, so that a full-screen
-// window of that size covers it unscaled.
-bool DISPLAY_Is(int width, int height);
+// Decides, once, how SDL's OpenGL window shows a width x height picture.
+// SDL draws straight into a window that is not full-screen, and into a
+// full-screen one where the screen is the picture's size. On any other
+// screen it scales the picture to the screen's height or width and centres
+// it on black, which needs a window covering the screen: where no window
+// manager sizes full-screen windows, DISPLAY_CoverScreen does it. The
+// environment may still ask SDL otherwise. Called before SDL starts.
+void DISPLAY_Prepare(int width, int height, bool full_screen);
 
-// Has SDL's OpenGL screen drawn straight into its window, unless the
-// environment says otherwise. Called before SDL starts.
-void DISPLAY_DrawUnscaled();
+// Makes SDL's full-screen window cover the screen where DISPLAY_Prepare
+// found nobody else would. Called once SDL has opened the window.
+void DISPLAY_CoverScreen();

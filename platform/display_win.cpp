@@ -5,6 +5,6 @@
 
 void DISPLAY_Watch(void (*)(), void (*)()) {}
 
-bool DISPLAY_Is(int, int) { return false; }
+void DISPLAY_Prepare(int, int, bool) {}
 
-void DISPLAY_DrawUnscaled() {}
+void DISPLAY_CoverScreen() {}

@@ -3,13 +3,20 @@
 // program, and after a lost connection SDL's exit handler waited on it for
 // good. SDL's own handler, which puts the screen's mode back on an error,
 // hands errors on to these, also when it restores them at exit.
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/display.h"
 
 namespace {
+
+// More atoms than any window manager lists as supported.
+constexpr long kMaxAtoms = 1024;
 
 // Xlib's own handler, for every other error.
 XErrorHandler display_next = nullptr;
@@ -39,18 +46,62 @@ void DISPLAY_Watch(void (*closed)(), void (*lost)()) {
     XSetIOErrorHandler(OnConnectionLost);
 }
 
-bool DISPLAY_Is(int width, int height) {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return false;
-    const int screen = DefaultScreen(display);
-    const bool is =
-        DisplayWidth(display, screen) == width && DisplayHeight(display, screen) == height;
-    XCloseDisplay(display);
-    return is;
+namespace {
+
+// Whether DISPLAY_CoverScreen has to size the window.
+bool display_cover = false;
+
+// A window manager that follows the desktop conventions names itself on the
+// root window and lists full-screen windows among what it supports; only
+// such a one is trusted to size SDL's full-screen window to the screen.
+bool ManagesFullScreen(Display* display) {
+    const Atom supported = XInternAtom(display, "_NET_SUPPORTED", True);
+    const Atom fullscreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", True);
+    if (supported == None || fullscreen == None) return false;
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), supported, 0, kMaxAtoms, False,
+                           XA_ATOM, &type, &format, &count, &after, &data) != Success)
+        return false;
+    const Atom* atoms = reinterpret_cast<Atom*>(data);
+    const bool found = data && format == 32 && std::find(atoms, atoms + count, fullscreen) != atoms + count;
+    XFree(data);
+    return found;
 }
 
-// sdl12-compat otherwise draws into a buffer of its own and copies it,
-// scaled to the desktop, into the window at every swap: needed where the
-// screen is larger, and about a millisecond a frame for nothing on a
-// software renderer where the window is the screen's size.
-void DISPLAY_DrawUnscaled() { setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0); }
+}  // namespace
+
+// Scaling, sdl12-compat draws into a buffer of its own and copies it into
+// the window at every swap: about a millisecond a frame on a software
+// renderer, for nothing where the window is the picture's size.
+void DISPLAY_Prepare(int width, int height, bool full_screen) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return;  // SDL reports the display it cannot open
+    const int screen = DefaultScreen(display);
+    if (!full_screen ||
+        (DisplayWidth(display, screen) == width && DisplayHeight(display, screen) == height))
+        setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+    else
+        display_cover = !ManagesFullScreen(display);
+    XCloseDisplay(display);
+}
+
+// Without a window manager SDL's window keeps the picture's size while SDL
+// scales the picture for the whole screen into it: the viewer would see its
+// top-left corner, magnified.
+void DISPLAY_CoverScreen() {
+    if (!display_cover) return;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) != 1) return;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return;
+    const int screen = DefaultScreen(display);
+    XMoveResizeWindow(display, info.info.x11.window, 0, 0, DisplayWidth(display, screen),
+                      DisplayHeight(display, screen));
+    XRaiseWindow(display, info.info.x11.window);
+    XSync(display, False);
+    XCloseDisplay(display);
+}

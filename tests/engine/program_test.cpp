@@ -37,6 +37,7 @@
 #include "archive/cfs.h"
 #include "headless/player.h"
 #include "headless/xvfb.h"
+#include "media/png_read.h"
 #include "tests/support/archive_support.h"
 #include "tests/support/gl_bench.h"
 
@@ -81,8 +82,9 @@ class Program {
 public:
     // output() holds what the program writes to standard output; standard
     // error goes to the test's own.
-    explicit Program(const char* audio_driver = "disk", const std::string& dir = AMBER_BUILD_DIR) {
-        XVFB_Start();
+    explicit Program(const char* audio_driver = "disk", const std::string& dir = AMBER_BUILD_DIR,
+                     int screen_width = VELQ_SCREEN_WIDTH, int screen_height = VELQ_SCREEN_HEIGHT) {
+        XVFB_Start(screen_width, screen_height);
         int fds[2];
         EXPECT_EQ(pipe(fds), 0);
         pid_ = fork();
@@ -254,22 +256,35 @@ constexpr double kOnTime = 0.1;
 constexpr double kOnTime = 0.04;
 #endif
 
-// The whole screen as RGBA, row 0 at the bottom (the bench's frame layout).
-std::vector<uint8_t> GrabScreen(Display* d) {
-    std::vector<uint8_t> rgba(VELQ_SCREEN_WIDTH * VELQ_SCREEN_HEIGHT * 4);
-    XImage* img = XGetImage(d, DefaultRootWindow(d), 0, 0, VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT,
-                            AllPlanes, ZPixmap);
-    if (!img) return rgba;
-    for (int y = 0; y < VELQ_SCREEN_HEIGHT; ++y)
-        for (int x = 0; x < VELQ_SCREEN_WIDTH; ++x) {
-            const unsigned long p = XGetPixel(img, x, VELQ_SCREEN_HEIGHT - 1 - y);
-            uint8_t* q = &rgba[(static_cast<size_t>(y) * VELQ_SCREEN_WIDTH + x) * 4];
+// The whole screen, whatever its size.
+MEDIA_Picture GrabPicture(Display* d) {
+    MEDIA_Picture pic;
+    const int screen = DefaultScreen(d);
+    pic.width = DisplayWidth(d, screen);
+    pic.height = DisplayHeight(d, screen);
+    pic.rgb.resize(static_cast<size_t>(pic.width) * pic.height * 3);
+    XImage* img = XGetImage(d, DefaultRootWindow(d), 0, 0, pic.width, pic.height, AllPlanes, ZPixmap);
+    if (!img) return pic;
+    for (int y = 0; y < pic.height; ++y)
+        for (int x = 0; x < pic.width; ++x) {
+            const unsigned long p = XGetPixel(img, x, y);
+            uint8_t* q = &pic.rgb[(static_cast<size_t>(y) * pic.width + x) * 3];
             q[0] = (p >> 16) & 0xff;
             q[1] = (p >> 8) & 0xff;
             q[2] = p & 0xff;
-            q[3] = 255;
         }
     XDestroyImage(img);
+    return pic;
+}
+
+// The picture's screen as RGBA, row 0 at the bottom (the bench's frame layout).
+std::vector<uint8_t> GrabScreen(Display* d) {
+    const MEDIA_Picture pic = GrabPicture(d);
+    std::vector<uint8_t> rgba(VELQ_SCREEN_WIDTH * VELQ_SCREEN_HEIGHT * 4, 255);
+    for (int y = 0; y < VELQ_SCREEN_HEIGHT; ++y)
+        for (int x = 0; x < VELQ_SCREEN_WIDTH; ++x)
+            std::memcpy(&rgba[(static_cast<size_t>(VELQ_SCREEN_HEIGHT - 1 - y) * VELQ_SCREEN_WIDTH + x) * 4],
+                        &pic.rgb[(static_cast<size_t>(y) * pic.width + x) * 3], 3);
     return rgba;
 }
 
@@ -725,6 +740,111 @@ TEST(ProgramSound, BrokenSoundtrackPlaysSilently) {
         }
         EXPECT_NE(out.find("CFS_Close: Closing drive ... done.\n"), std::string::npos) << out;
     }
+}
+
+// A window manager from Debian on the test's X server, for as long as it lives.
+class WindowManager {
+public:
+    WindowManager() {
+        pid_ = fork();
+        if (pid_ == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+            execlp("openbox", "openbox", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // It is in charge once it lists what it supports on the root window.
+        Display* d = XOpenDisplay(nullptr);
+        const Atom supported = XInternAtom(d, "_NET_SUPPORTED", False);
+        for (auto end = Clock::now() + 10s; Clock::now() < end; std::this_thread::sleep_for(50ms)) {
+            int format;
+            unsigned long count, after;
+            Atom type;
+            unsigned char* data = nullptr;
+            XGetWindowProperty(d, DefaultRootWindow(d), supported, 0, 1, False, AnyPropertyType, &type,
+                               &format, &count, &after, &data);
+            XFree(data);
+            if (count > 0) break;
+        }
+        XCloseDisplay(d);
+    }
+    ~WindowManager() {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+
+private:
+    pid_t pid_;
+};
+
+// The mean difference, out of 255 a channel, between a still and the
+// screen's rectangle at (x0, y0), w x h, averaged down to the still's size.
+double MeanDifference(const MEDIA_Picture& still, const MEDIA_Picture& screen, int x0, int y0, int w,
+                      int h) {
+    double sum = 0;
+    for (int y = 0; y < still.height; ++y)
+        for (int x = 0; x < still.width; ++x) {
+            const int sx0 = x0 + x * w / still.width, sx1 = x0 + (x + 1) * w / still.width;
+            const int sy0 = y0 + y * h / still.height, sy1 = y0 + (y + 1) * h / still.height;
+            for (int c = 0; c < 3; ++c) {
+                double area = 0;
+                for (int sy = sy0; sy < sy1; ++sy)
+                    for (int sx = sx0; sx < sx1; ++sx)
+                        area += screen.rgb[(static_cast<size_t>(sy) * screen.width + sx) * 3 + c];
+                area /= (sx1 - sx0) * (sy1 - sy0);
+                sum += std::abs(area - still.rgb[(static_cast<size_t>(y) * still.width + x) * 3 + c]);
+            }
+        }
+    return sum / (3.0 * still.width * still.height);
+}
+
+// Screen pixels outside the rectangle at (x0, y0), w x h, that are not black.
+long LitOutside(const MEDIA_Picture& screen, int x0, int y0, int w, int h) {
+    long lit = 0;
+    for (int y = 0; y < screen.height; ++y)
+        for (int x = 0; x < screen.width; ++x) {
+            if (x >= x0 && x < x0 + w && y >= y0 && y < y0 + h) continue;
+            const uint8_t* p = &screen.rgb[(static_cast<size_t>(y) * screen.width + x) * 3];
+            lit += std::max({p[0], p[1], p[2]}) >= 16;
+        }
+    return lit;
+}
+
+// The loading scene's moment the screens are compared at, in seconds from
+// the program's start.
+constexpr int kScreenMoment = 5;
+
+// On screens larger than the picture, with and without a window manager,
+// the whole picture shows: scaled to the screen's height (bars left and
+// right) or width (bars above and below), centred on black.
+TEST(ProgramScreens, ShowTheWholePictureScaledAndCentredOnBlack) {
+    const std::string dir = testing::TempDir();
+    const std::string capture = std::string(AMBER_CAPTURE) + " --still " + std::to_string(kScreenMoment);
+    ASSERT_EQ(std::system(("cd " + dir + " && " + capture + " >/dev/null 2>&1").c_str()), 0);
+    MEDIA_Picture still;
+    ASSERT_TRUE(MEDIA_ReadPng(dir + "amber_grid_at_" + std::to_string(kScreenMoment) + ".png", &still));
+    for (const auto& [width, height] : {std::pair{1920, 1080}, std::pair{1280, 1024}})
+        for (const bool managed : {false, true}) {
+            SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) +
+                         (managed ? " with a window manager" : " without a window manager"));
+            XVFB_Start(width, height);
+            std::optional<WindowManager> manager;
+            if (managed) manager.emplace();
+            const auto start = Clock::now();
+            Program p("dummy", AMBER_BUILD_DIR, width, height);
+            ASSERT_TRUE(p.WaitFor("VELQ_CORE\n", 20s)) << p.output();
+            std::this_thread::sleep_until(start + std::chrono::seconds(kScreenMoment));
+            Display* d = XOpenDisplay(nullptr);
+            const MEDIA_Picture screen = GrabPicture(d);
+            XCloseDisplay(d);
+            Xdotool("key Escape");
+            EXPECT_EQ(p.WaitExit(2 * kQuitWithin), 0) << p.output();
+            const int w = std::min(width, height * 4 / 3), h = w * 3 / 4;
+            const int x0 = (width - w) / 2, y0 = (height - h) / 2;
+            EXPECT_LT(MeanDifference(still, screen, x0, y0, w, h), 5.0);
+            EXPECT_EQ(LitOutside(screen, x0, y0, w, h), 0);
+        }
 }
 
 }  // namespace
