@@ -5,9 +5,11 @@
 #   tests/fuzz/run_fuzz.sh drive SECONDS WORK_FOLDER [libFuzzer options...]
 #   tests/fuzz/run_fuzz.sh mp3 SECONDS WORK_FOLDER MP3 [libFuzzer options...]
 # The drive fuzzer's seeds are drives from the writer, the soundtrack
-# fuzzer's the start of MP3. The corpus grows in WORK_FOLDER/corpus between
-# runs; a crash leaves its input as WORK_FOLDER/crash-*. Exit status 0 when
-# nothing was found, 77 when clang is missing.
+# fuzzer's the start of MP3. Each run also starts from the minimised corpus
+# kept in tests/fuzz/corpus/drive|mp3, which it only reads: what it finds
+# grows in WORK_FOLDER/corpus between runs. A crash leaves its input as
+# WORK_FOLDER/crash-*. Exit status 0 when nothing was found, 77 when clang
+# is missing.
 set -eu
 usage="usage: run_fuzz.sh drive|mp3 SECONDS WORK_FOLDER [MP3] [libFuzzer options...]"
 target=${1:?$usage}
@@ -44,5 +46,7 @@ mp3)
     ;;
 esac
 
+# libFuzzer writes new inputs into the first folder only.
 exec "$fuzzer" -max_total_time="$seconds" -timeout=10 -error_exitcode=1 -timeout_exitcode=1 \
-    -print_final_stats=1 -artifact_prefix="$work/" "$@" "$work/corpus" "$work/seeds"
+    -print_final_stats=1 -artifact_prefix="$work/" "$@" \
+    "$work/corpus" "$root/tests/fuzz/corpus/$target" "$work/seeds"
