@@ -95,9 +95,9 @@ void Fade(float c0) {
 
 }  // namespace
 
-// Only the Zelto scene keeps state between frames: its stripes, drawn
-// anew from rand() now and then.
-void VIS_Rewind() {
+// The Zelto scene keeps state between frames: its stripes, drawn anew
+// from rand() now and then.
+void VIS_REWIND_Zelto() {
     srand(1);  // as an unseeded rand() starts
     std::fill(std::begin(intro_rand), std::end(intro_rand), 0);
 }
