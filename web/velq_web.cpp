@@ -189,7 +189,12 @@ void SeekTo(double seconds) {
 void PlayFrame() {
     const int64_t k = VELQ_STEP_FrameOn(PlayUs(), kStillFps);
     if (!velq_web_paused && !velq_web_ended && k > velq_web_shown) {
+        const uint64_t from_us = VELQ_STEP_FrameUs(velq_web_shown + 1, kStillFps);
         ShowFrame(velq_web_shown + 1, k);
+        // Entry 1 started the soundtrack: it goes from where the clock is,
+        // however late the frame that started it came.
+        if (from_us <= velq_web_tape[0] && velq_web_tape[0] <= VELQ_STEP_NowUs())
+            FSOUND_WEB_Place(SoundSeconds(PlayUs()));
         ReportFrame();
     }
     if (velq_web_ended || VELQ_QuitRequested()) VELQ_Shutdown(0);
