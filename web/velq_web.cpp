@@ -148,8 +148,8 @@ void GoOn() {
     FSOUND_WEB_Place(SoundSeconds(now));
 }
 
-// Shows frame k of the stills' frames after those from first on, which
-// nobody sees: the picture ?at= shows at that moment.
+// Runs the stills' frames first to k - 1, which nobody sees, then draws
+// frame k: the picture ?at= shows at that moment.
 void ShowFrame(int64_t first, int64_t k) {
     GL1_Drawing(false);
     velq_web_ended = VELQ_STEP_Skip(first, k, kStillFps) == 1;
