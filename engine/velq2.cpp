@@ -166,6 +166,10 @@ void VELQ_TimerInit() {
 
 void VELQ_CoreInit() {
     puts("VELQ_CORE");
+    VELQ_CoreEnter();
+}
+
+void VELQ_CoreEnter() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     VELQ_TapeEntry& e = velq_tape[velq_caller];
     if (e.prep) e.prep();

@@ -47,6 +47,9 @@ constexpr int VELQ_LAST_ENTRY = 10;
 
 // Static data; the loader thread writes entry 0's channel-0 acc once.
 extern VELQ_TapeEntry velq_tape[VELQ_TAPE_LENGTH];
+// The name of the scene each production entry plays, for reports and the
+// browser's timeline.
+extern const char* const velq_tape_scenes[VELQ_LAST_ENTRY + 1];
 // The current entry; the main thread's sequencer writes it.
 extern int32_t velq_caller;
 // The advance word; the main thread's sequencer writes it, the tick reads it.
@@ -76,6 +79,8 @@ void VELQ_ClockInit();
 void VELQ_ClockStart();
 Uint32 VElQ_Tick(Uint32 interval, void* param);
 void VELQ_CoreInit();
+// VELQ_CoreInit without its trace line, for a player that starts again.
+void VELQ_CoreEnter();
 // The sequencer back at the first entry, as a process starts: clocks and
 // values zeroed, the advance word clear. For whoever plays the production
 // again in one process.

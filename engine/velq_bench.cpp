@@ -8,10 +8,6 @@
 
 namespace {
 
-const char* const kScenes[VELQ_LAST_ENTRY + 1] = {"Loading", "ThornaxIn", "ThornaxIn", "Thornax",
-                                                  "Quibo",   "Angel",     "Tree",      "TMagic",
-                                                  "Glow",    "Glow",      "Zelto"};
-
 double Percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
@@ -38,7 +34,7 @@ void VELQ_BENCH_Report(const VELQ_BENCH_Times& times) {
                 "fps");
     for (int e = 0; e <= VELQ_LAST_ENTRY; ++e) {
         const double median = Percentile(times[e], 0.5), p99 = Percentile(times[e], 0.99);
-        std::printf("%-5d %-9s %6zu %10.2f %8.2f %8.1f\n", e, kScenes[e], times[e].size(), median,
+        std::printf("%-5d %-9s %6zu %10.2f %8.2f %8.1f\n", e, velq_tape_scenes[e], times[e].size(), median,
                     p99, 1000 / median);
     }
     for (int e = 0; e <= VELQ_LAST_ENTRY; ++e) {
@@ -46,6 +42,6 @@ void VELQ_BENCH_Report(const VELQ_BENCH_Times& times) {
         std::printf(
             "{\"entry\": %d, \"scene\": \"%s\", \"median_ms\": %.3f, \"p99_ms\": %.3f, "
             "\"fps\": %.1f}\n",
-            e, kScenes[e], median, p99, 1000 / median);
+            e, velq_tape_scenes[e], median, p99, 1000 / median);
     }
 }

@@ -23,6 +23,9 @@ int velq_loader_stage = 0;
 namespace {
 
 bool velq_loader_rehearsing = false;
+// The stages before this one have run for real since the last rewind; a
+// replay rehearses them, so nothing is read twice and the drive closes once.
+int velq_loader_ran = 0;
 // The loading entry's clock acceleration from before the release.
 float velq_loader_held_acc = 0;
 bool velq_loader_released = false;
@@ -56,24 +59,24 @@ constexpr int kEnd = kLastStep + 1;
 // sleep in the C++ runtime, which stays in place until the process ends.
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-int RunStep(int i) {
+int RunStep(int i, bool quiet) {
     for (VELQ_SceneFn init : kSteps[i].init)
-        if (init && !velq_loader_rehearsing) init();
+        if (init && !quiet) init();
     WORD_Store(velq_loader_st[i], 1u, WORD_RELEASE);
     return kSteps[i].pause_ms;
 }
 
-int Begin() {
+int Begin(bool quiet) {
     if (velq_tape[0].channel[0].vel != 0) {
         velq_loader_stage = kEnd + 1;
         return VELQ_LOADER_DONE;
     }
-    if (!velq_loader_rehearsing) puts("VELQ_LOADER");
+    if (!quiet) puts("VELQ_LOADER");
     return kFirstPauseMs;
 }
 
-int Finish() {
-    if (!velq_loader_rehearsing) CFS_Close();
+int Finish(bool quiet) {
+    if (!quiet) CFS_Close();
     VELQ_LoaderRelease();
     return VELQ_LOADER_DONE;
 }
@@ -84,9 +87,11 @@ int VELQ_LoaderNext() {
     const int stage = velq_loader_stage;
     if (stage > kEnd) return VELQ_LOADER_DONE;
     ++velq_loader_stage;
-    if (stage == 0) return Begin();
-    if (stage <= kLastStep) return RunStep(stage - 1);
-    return Finish();
+    const bool quiet = velq_loader_rehearsing || stage < velq_loader_ran;
+    if (!velq_loader_rehearsing) velq_loader_ran = std::max(velq_loader_ran, stage + 1);
+    if (stage == 0) return Begin(quiet);
+    if (stage <= kLastStep) return RunStep(stage - 1, quiet);
+    return Finish(quiet);
 }
 
 int VELQ_LoaderThread(void*) {
@@ -102,6 +107,11 @@ void VELQ_LoaderRelease() {
 }
 
 void VELQ_LoaderRewind() {
+    VELQ_LoaderReplay();
+    velq_loader_ran = 0;
+}
+
+void VELQ_LoaderReplay() {
     if (velq_loader_released) velq_tape[0].channel[0].acc = velq_loader_held_acc;
     velq_loader_released = false;
     velq_loader_stage = 0;

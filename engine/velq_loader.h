@@ -33,6 +33,9 @@ void VELQ_LoaderRelease();
 // The loader back before its start, the loading entry unreleased and no
 // step done, for whoever plays the production again in one process.
 void VELQ_LoaderRewind();
+// As VELQ_LoaderRewind, for playing again from the start in a process that
+// keeps what it read: the stages that have already run are rehearsed.
+void VELQ_LoaderReplay();
 
 // While on, the loader's stages keep their pauses and the release but do no
 // work: no trace line, no asset read, no drive closed. The tape's timing

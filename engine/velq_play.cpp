@@ -49,6 +49,15 @@ void VELQ_PLAY_BeginLoader() {
     CatchUpLoader(velq_play_loader_due);
 }
 
+void VELQ_PLAY_Replay() {
+    VELQ_LoaderReplay();
+    VELQ_CoreRewind();
+    VIS_Rewind();
+    VELQ_PLAY_BeginLoader();
+    VELQ_ClockStart();
+    VELQ_CoreEnter();
+}
+
 void VELQ_PLAY_CatchUp() {
     CatchUpLoader(velq_clock_us());
     VElQ_Tick(VELQ_TICK_MS, nullptr);

@@ -25,6 +25,12 @@ void VELQ_PLAY_Begin(VELQ_PlayMode mode);
 // stage due now. VELQ_PLAY_Begin calls it.
 void VELQ_PLAY_BeginLoader();
 
+// Stepped play only: start-up again, at the clock's time now, in a process
+// that has played: the loader from its start, keeping what it has read, the
+// scenes' own state and the clock back at their start, and tape entry 0
+// entered, with no trace line and nothing read twice.
+void VELQ_PLAY_Replay();
+
 // Stepped play only: the loader stages and clock ticks due by now.
 void VELQ_PLAY_CatchUp();
 

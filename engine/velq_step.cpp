@@ -8,12 +8,15 @@
 #include "engine/velq2.h"
 #include "engine/velq_loader.h"
 #include "engine/velq_play.h"
+#include "scenes/vis.h"
 
 namespace {
 
 constexpr uint64_t kTickUs = VELQ_TICK_MS * uint64_t{1000};
 
 uint64_t velq_step_now_us = 0;
+// The tape's CALLs while skipped frames leave them out.
+VELQ_SceneFn velq_step_calls[VELQ_LAST_ENTRY + 1];
 
 uint64_t VirtualClock() { return velq_step_now_us; }
 void Nothing() {}
@@ -61,6 +64,29 @@ void LeaveScenesOut() {
     }
 }
 
+// Stands in for the current entry's CALL in a frame nobody sees. The last
+// frame of an entry runs it whole: the next entry inherits the OpenGL state
+// it leaves.
+void SkippedCall() {
+    const VELQ_SceneFn call = velq_step_calls[velq_caller];
+    if (EntryClockOutOfRange()) {
+        call();
+    } else if (const VELQ_SceneFn keep = VIS_SkippedFrame(call)) {
+        keep();
+    }
+}
+
+void LeaveCallsOut() {
+    for (int e = 0; e <= VELQ_LAST_ENTRY; ++e) {
+        velq_step_calls[e] = velq_tape[e].call;
+        velq_tape[e].call = SkippedCall;
+    }
+}
+
+void PutCallsBack() {
+    for (int e = 0; e <= VELQ_LAST_ENTRY; ++e) velq_tape[e].call = velq_step_calls[e];
+}
+
 }  // namespace
 
 void VELQ_STEP_Rewind() {
@@ -71,6 +97,23 @@ void VELQ_STEP_Rewind() {
 void VELQ_STEP_Start(const char* drive) {
     VELQ_STEP_Rewind();
     VELQ_PLAY_Start(drive, VELQ_PLAY_STEPPED);
+}
+
+void VELQ_STEP_Replay() {
+    velq_clock_us = VirtualClock;
+    velq_step_now_us = 0;
+    VELQ_PLAY_Replay();
+}
+
+int VELQ_STEP_Skip(int64_t first, int64_t end, int fps) {
+    int ended = 0;
+    LeaveCallsOut();
+    for (int64_t k = first; k + 1 < end && !ended; ++k)
+        ended = VELQ_STEP_FrameAt(VELQ_STEP_FrameUs(k, fps), false);
+    PutCallsBack();
+    // Its CALL leaves the OpenGL state in which frame end starts.
+    if (!ended && first < end) ended = VELQ_STEP_FrameAt(VELQ_STEP_FrameUs(end - 1, fps), false);
+    return ended;
 }
 
 void VELQ_STEP_AdvanceTo(uint64_t us) { StepTo(us); }

@@ -18,6 +18,20 @@ void VELQ_STEP_Rewind();
 // Rewinds, then starts the production from the drive at path, stepped.
 void VELQ_STEP_Start(const char* drive);
 
+// Starts the production again at virtual time 0 in a process that has
+// played it (VELQ_PLAY_Replay): what the loader read stays read.
+void VELQ_STEP_Replay();
+
+// Runs frames first to end - 1 at fps frames per second, which nobody sees,
+// as fast as the scenes allow: each runs its loader stages, ticks,
+// sequencer and PREPs as VELQ_STEP_FrameAt does, but a CALL only where what
+// it leaves behind outlasts its frame: whole in the last frame of each entry
+// and in frame end - 1 (the OpenGL state that follows), elsewhere only the
+// part that keeps a scene's own state (VIS_SkippedFrame). Frame end then
+// shows what it shows after every frame, so the caller draws it with
+// VELQ_STEP_FrameAt. Returns 1 once the tape has ended.
+int VELQ_STEP_Skip(int64_t first, int64_t end, int fps);
+
 // Moves virtual time on to us (never back) and runs what fell due by then:
 // the loader's stages and the clock's ticks.
 void VELQ_STEP_AdvanceTo(uint64_t us);

@@ -16,6 +16,10 @@ constexpr VELQ_TapeEntry Scene(VELQ_SceneFn call, VELQ_SceneFn prep, VELQ_Channe
 
 }  // namespace
 
+const char* const velq_tape_scenes[VELQ_LAST_ENTRY + 1] = {
+    "Loading", "ThornaxIn", "ThornaxIn", "Thornax", "Quibo", "Angel",
+    "Tree",    "TMagic",    "Glow",      "Glow",    "Zelto"};
+
 // clang-format off
 VELQ_TapeEntry velq_tape[VELQ_TAPE_LENGTH] = {
     // Loading: channel 0 sits on its max until the loader gives it an acceleration.

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "platform/fsound.h"
+#include "platform/fsound_web.h"
 
 struct FSOUND_STREAM {
     bool playing;
@@ -37,18 +38,47 @@ int FailPlay(int code) {
 }  // namespace
 
 // Module.amberSound: the context, the decoded soundtrack, the playing source
-// and, for each play request, the soundtrack's position and the page's
+// and, for each play request, the soundtrack's position as heard and the page's
 // clock, which tell how sound and picture keep together. A hidden page
-// stops drawing, so the sound pauses with it.
+// stops drawing, so the sound pauses with it. wanted: asked to play and not
+// stopped, whether sounding, held or waiting for the decoder.
 EM_JS(int, fsound_web_init, (), {
     const AudioContextClass = globalThis.AudioContext || globalThis.webkitAudioContext;
     if (!AudioContextClass) return 0;
     const ctx = new AudioContextClass();
     const output = ctx.createGain();
     output.connect(ctx.destination);
-    Module.amberSound = {ctx, output, buffer: null, source: null, startedAt: 0, requests: []};
+    const sound = {ctx, output, buffer: null, source: null, startedAt: 0, requests: []};
+    Module.amberSound = sound;
+    // The output's latency: what is scheduled now is heard that much later.
+    sound.latency = () => (ctx.outputLatency || 0) + (ctx.baseLatency || 0);
+    // The soundtrack heard at offset from now on; startedAt is the context
+    // time at which its start was scheduled.
+    sound.start = (offset) => {
+        const scheduled = offset + sound.latency();
+        sound.pending = false;
+        sound.source = ctx.createBufferSource();
+        sound.source.buffer = sound.buffer;
+        sound.source.connect(output);
+        sound.startedAt = ctx.currentTime - scheduled;
+        sound.source.start(0, scheduled);
+    };
+    sound.heard = () => ctx.currentTime - sound.latency() - sound.startedAt;
+    sound.place = (offset) => {
+        if (sound.source) sound.source.stop();
+        sound.source = null;
+        sound.pending = false;
+        if (!sound.wanted || offset < 0) return;
+        sound.ctx.resume();
+        if (sound.buffer) {
+            sound.start(offset);
+        } else {
+            sound.pending = true;
+            sound.pendingSince = sound.ctx.currentTime - offset;
+        }
+    };
     document.addEventListener('visibilitychange', () => {
-        if (document.hidden) ctx.suspend(); else if (Module.amberSound.source) ctx.resume();
+        if (document.hidden) ctx.suspend(); else if (sound.source) ctx.resume();
     });
     return 1;
 });
@@ -66,39 +96,31 @@ EM_JS(void, fsound_web_decode, (const char* name), {
             if (sound.pending) sound.start(sound.ctx.currentTime - sound.pendingSince);
         },
         (error) => console.warn('FSOUND_Stream_Open: cannot decode the soundtrack:', error));
-    sound.start = (offset) => {
-        sound.pending = false;
-        sound.source = sound.ctx.createBufferSource();
-        sound.source.buffer = sound.buffer;
-        sound.source.connect(sound.output);
-        sound.startedAt = sound.ctx.currentTime - offset;
-        sound.source.start(0, offset);
-    };
 });
 
 EM_JS(void, fsound_web_play, (), {
-    const sound = Module.amberSound;
-    sound.ctx.resume();
-    if (sound.buffer) {
-        sound.start(0);
-    } else {
-        sound.pending = true;
-        sound.pendingSince = sound.ctx.currentTime;
-    }
+    Module.amberSound.wanted = true;
+    Module.amberSound.place(0);
 });
+
+EM_JS(void, fsound_web_place, (double seconds), { Module.amberSound.place(seconds); });
 
 EM_JS(void, fsound_web_note_request, (), {
     const sound = Module.amberSound;
-    const position = sound.source ? sound.ctx.currentTime - sound.startedAt : 0;
+    const position = sound.source ? sound.heard() : 0;
     sound.requests.push({position, clockMs: performance.now()});
 });
 
 EM_JS(void, fsound_web_stop, (), {
-    const sound = Module.amberSound;
-    sound.pending = false;
-    if (sound.source) sound.source.stop();
-    sound.source = null;
+    Module.amberSound.place(-1);
+    Module.amberSound.wanted = false;
 });
+
+void FSOUND_WEB_Place(double seconds) {
+    if (fsound_ready) fsound_web_place(seconds);
+}
+
+void FSOUND_WEB_Hold() { FSOUND_WEB_Place(-1); }
 
 signed char FSOUND_SetOutput(int) {
     if (fsound_ready) return Fail(FSOUND_ERR_INIT);

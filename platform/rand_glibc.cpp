@@ -3,7 +3,7 @@
 // must flicker as they do in the native program and its references. The
 // generator is glibc's default additive feedback one, r[i] = r[i-3] +
 // r[i-31], seeded with 1 as an unseeded rand() is; each call returns the
-// next word shifted right by one.
+// next word shifted right by one. srand seeds it again.
 #include <cstdint>
 
 namespace {
@@ -26,9 +26,10 @@ uint32_t Step() {
     return word;
 }
 
-void Seed() {
-    int64_t r = 1;
-    rand_state[0] = 1;
+// Seeds up to 2^31 - 2 as glibc does; 0 seeds as 1.
+void Seed(unsigned seed) {
+    int64_t r = seed == 0 ? 1 : seed;
+    rand_state[0] = uint32_t(r);
     for (int i = 1; i < kDegree; ++i) {
         r = kMultiplier * r % kModulus;
         rand_state[i] = uint32_t(r);
@@ -40,7 +41,9 @@ void Seed() {
 
 }  // namespace
 
+extern "C" void srand(unsigned seed) { Seed(seed); }
+
 extern "C" int rand() {
-    if (rand_next < 0) Seed();
+    if (rand_next < 0) Seed(1);
     return int(Step() >> 1);
 }

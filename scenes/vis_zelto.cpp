@@ -4,8 +4,10 @@
 // edges to its middle. Channel 0 drives the fade; channel 1 reaching 1
 // redraws the stripes, several times a second.
 
+#include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
+#include <iterator>
 
 #include "archive/cfs.h"
 #include "engine/velq2.h"
@@ -45,6 +47,10 @@ void CompileLetterbox() {
 
 void RefreshStripes() {
     for (intro_x = 0; intro_x < kStripes; ++intro_x) intro_rand[intro_x] = rand() % 128;
+}
+
+void KeepStripes() {
+    if (velq_ctrls.value[1] >= 1.0f) RefreshStripes();
 }
 
 void StripeColour() { glColor4ub(0, 0, 0, intro_rand[intro_x]); }
@@ -89,6 +95,17 @@ void Fade(float c0) {
 
 }  // namespace
 
+// The Zelto scene keeps state between frames: its stripes, drawn anew
+// from rand() now and then.
+void VIS_REWIND_Zelto() {
+    srand(1);  // as an unseeded rand() starts
+    std::fill(std::begin(intro_rand), std::end(intro_rand), 0);
+}
+
+VELQ_SceneFn VIS_SkippedFrame(VELQ_SceneFn call) {
+    return call == VIS_CALL_Zelto ? KeepStripes : nullptr;
+}
+
 void VIS_INIT_Zelto() { zelto_pict = CFS_ReadPNG24("zelto"); }
 
 void VIS_PREP_Zelto() {
@@ -115,7 +132,7 @@ void VIS_CALL_Zelto() {
     glEnable(GL_BLEND);
     glShadeModel(GL_SMOOTH);
     glTranslatef(-64, -40, 0);  // from here on: the band's lower-left corner
-    if (velq_ctrls.value[1] >= 1.0f) RefreshStripes();
+    KeepStripes();
     glDisable(GL_DEPTH_TEST);
     HorizontalStripes();
     VerticalStripes();

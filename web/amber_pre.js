@@ -1,15 +1,35 @@
 // Runs inside the program's module before it starts: fetches the drive and
 // the soundtrack into the program's working folder, where it opens them by
-// their bare names. A file that cannot be fetched is left out, and the
+// their bare names, telling the page how much of each has arrived
+// (Module.amberLoading). A file that cannot be fetched is left out, and the
 // program reports it as it would a missing file.
+async function amberFetch(name) {
+  const response = await fetch(name);
+  if (!response.ok) return null;
+  const total = Number(response.headers.get('Content-Length')) || 0;
+  const reader = response.body.getReader();
+  const chunks = [];
+  let loaded = 0;
+  for (;;) {
+    const { done, value } = await reader.read();
+    if (done) break;
+    chunks.push(value);
+    loaded += value.length;
+    if (Module.amberLoading) Module.amberLoading(name, loaded, Math.max(total, loaded));
+  }
+  const bytes = new Uint8Array(loaded);
+  let at = 0;
+  for (const chunk of chunks) { bytes.set(chunk, at); at += chunk.length; }
+  return bytes;
+}
+
 Module.preRun = [].concat(Module.preRun || [], () => {
   for (const name of ['amber_grid.cfs', 'amber_grid.mp3']) {
     addRunDependency(name);
-    fetch(name)
-      .then((response) => (response.ok ? response.arrayBuffer() : null))
+    amberFetch(name)
       .catch(() => null)
       .then((bytes) => {
-        if (bytes) FS.writeFile(name, new Uint8Array(bytes));
+        if (bytes) FS.writeFile(name, bytes);
         removeRunDependency(name);
       });
   }

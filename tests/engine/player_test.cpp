@@ -4,6 +4,7 @@
 // channel time whatever the frame rate.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <random>
@@ -63,6 +64,30 @@ TEST_F(Player, BoxesFillAtTheLoaderPaceThenEntryOneStartsTheSoundtrack) {
     PLAYER_Start(AMBER_DRIVE);
     VELQ_STEP_FrameAt(tape[0] - VELQ_TICK_MS * kMs, false);
     EXPECT_EQ(velq_caller, 0);
+}
+
+// Played again in the same process and skipped to moments, backwards, the production shows what stepping every frame
+// shows there, and prints and reads nothing again.
+TEST_F(Player, ReplaySkippedToAMomentShowsWhatEveryFrameShows) {
+    const std::vector<uint64_t> tape = VELQ_STEP_TapeTimes(kFps);
+    // In loading, entry 1's first frame and the middle of entry 1.
+    const std::vector<int64_t> moments = {VELQ_STEP_FrameOn(5500 * kMs, kFps),
+                                          VELQ_STEP_FrameOn(tape[0], kFps),
+                                          VELQ_STEP_FrameOn((tape[0] + tape[1]) / 2, kFps)};
+    std::vector<std::vector<uint8_t>> frames;
+    PLAYER_Start(AMBER_DRIVE);
+    for (int64_t k = 0; k <= moments.back(); ++k) {
+        VELQ_STEP_FrameAt(VELQ_STEP_FrameUs(k, kFps), true);
+        if (std::find(moments.begin(), moments.end(), k) != moments.end()) frames.push_back(PLAYER_ReadFrame());
+    }
+    testing::internal::CaptureStdout();
+    for (size_t i = moments.size(); i-- > 0;) {
+        VELQ_STEP_Replay();
+        VELQ_STEP_Skip(0, moments[i], kFps);
+        VELQ_STEP_FrameAt(VELQ_STEP_FrameUs(moments[i], kFps), true);
+        EXPECT_TRUE(PLAYER_ReadFrame() == frames[i]) << "frame " << moments[i];
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
 // Frames come at uneven times, as a busy machine draws them; the clock counts

@@ -66,10 +66,15 @@ async function play() {
                  'VELQ_CORE', 'CFS_Close: Closing drive ... done.'];
   check(JSON.stringify(lines.filter((l) => trace.includes(l))) === JSON.stringify(trace),
         `trace lines in order: ${lines.join(' | ')}`);
-  const sync = await page.evaluate(() => Module.amberSound.requests[1].position);
+  // Entry 2 starts where the tape puts it; the soundtrack then is where the
+  // production's clock is when the frame that starts it runs, however late.
+  const [sync, clock, starts] = await page.evaluate(() => {
+    const r = Module.amberSound.requests[1], n = Module.amberNow, c = Module.amberChapters;
+    return [r.position, n.seconds + (r.clockMs - n.at) / 1000 - c[1].seconds, c[2].seconds - c[1].seconds];
+  });
   const expected = Number(entry2Line);
-  check(Math.abs(sync - expected) < 0.04,
-        `soundtrack at ${sync.toFixed(3)} s when entry 2 starts, tape at ${expected} s`);
+  check(Math.abs(sync - clock) < 0.04 && Math.abs(starts - expected) < 0.001,
+        `soundtrack at ${sync.toFixed(3)} s when entry 2 starts (${starts.toFixed(3)} s in, tape at ${expected} s), clock at ${clock.toFixed(3)} s`);
   const peak = await page.evaluate(async () => {
     const { ctx, output } = Module.amberSound;
     const analyser = ctx.createAnalyser();
@@ -88,8 +93,68 @@ async function play() {
   await page.screenshot({ path: join(dir, 'ended.png') });
 }
 
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+// The heard soundtrack against the picture's production time, in seconds,
+// both taken at the moment the output timestamp names.
+const drift = (page) => page.evaluate(() => {
+  const { ctx, startedAt } = Module.amberSound, n = Module.amberNow, ts = ctx.getOutputTimestamp();
+  return ts.contextTime - startedAt - (n.seconds - Module.amberChapters[1].seconds + (ts.performanceTime - n.at) / 1000);
+});
+async function worstDrift(page, until) {
+  let worst = 0;
+  while (!(await page.evaluate(until))) { worst = Math.max(worst, Math.abs(await drift(page))); await sleep(100); }
+  return worst;
+}
+const still = async (query, png) => {
+  const { page } = await open(query);
+  await page.waitForFunction(() => document.body.dataset.state === 'stills', { timeout: 60000 });
+  writeFileSync(png, Buffer.from((await page.evaluate(() => Object.values(window.amberStills)[0])).split(',')[1], 'base64'));
+  await page.close();
+};
+
+// ?t=, pausing, resuming, seeking and the timeline, one after another.
+async function player() {
+  const { page } = await open('?t=83');
+  await (await page.waitForSelector('#play:not([disabled])')).click();
+  await page.waitForFunction(() => Module.amberNow, { timeout: 60000 });
+  const tree = await page.evaluate(() => Module.amberChapters[6].seconds);
+  let worst = await worstDrift(page, `Module.amberNow.seconds > ${tree + 0.5}`);
+  check(worst < 0.04, `?t=83: sound within 40 ms of the picture into entry 6 (worst ${(worst * 1000).toFixed(1)} ms)`);
+  await page.keyboard.press('Space');
+  await page.waitForFunction(() => new URLSearchParams(location.search).has('t'));
+  const t = await page.evaluate(() => new URLSearchParams(location.search).get('t'));
+  await page.$eval('#bar', (bar) => { bar.style.visibility = 'hidden'; });
+  await page.screenshot({ path: join(dir, `paused_${t}.png`), clip: { x: 0, y: 0, width: 640, height: 480 } });
+  await page.$eval('#bar', (bar) => { bar.style.visibility = ''; });
+  await still(`?at=${t}`, join(dir, `web_${t}.png`));
+  let ok = true;
+  try { execFileSync(stillcmp, [join(dir, `web_${t}.png`), join(dir, `paused_${t}.png`)]); } catch { ok = false; }
+  check(ok, `paused at ?t=${t}, showing ?at=${t}`);
+  await sleep(2000);
+  await page.keyboard.press('Space');
+  await page.waitForFunction(`Module.amberNow.seconds > ${Number(t) + 0.1}`);
+  worst = await worstDrift(page, `Module.amberNow.seconds > ${Number(t) + 1.5}`);
+  check(worst < 0.04, `resumed after 2 s: sound within 40 ms (worst ${(worst * 1000).toFixed(1)} ms)`);
+  const box = await page.$eval('#track', (e) => { const r = e.getBoundingClientRect(); return [r.x, r.width, r.y + r.height / 2]; });
+  for (const to of [30, 150]) {
+    await page.mouse.click(box[0] + box[1] * to / await page.evaluate(() => Module.amberChapters[11].seconds), box[2]);
+    const { seconds, ms } = await page.evaluate(() => Module.amberSeeks.at(-1));
+    const [entry, expected] = await page.evaluate((s) => [Module.amberNow.entry,
+      Module.amberChapters.findLastIndex((c) => c.seconds <= s)], seconds);
+    check(entry === expected && Math.abs(seconds - to) < 0.1 && ms < 600,
+          `seek to ${seconds.toFixed(2)} s lands on entry ${entry} (${expected}) in ${ms.toFixed(0)} ms`);
+  }
+  await page.mouse.move(320, 200);
+  await page.screenshot({ path: join(dir, 'timeline_shown.png') });
+  await sleep(2500);
+  check(await page.$eval('#bar', (bar) => bar.classList.contains('hidden')), 'the timeline hides after 2 s of stillness');
+  await page.screenshot({ path: join(dir, 'timeline_hidden.png') });
+  await page.close();
+}
+
 try {
   await Promise.all([play(), stills()]);
+  await player();
 } finally {
   await browser.close();
   server.kill();
