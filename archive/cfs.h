@@ -44,6 +44,11 @@ struct CFS_Mesh {
     float* tris;
     uint32_t numvertex;  // carried from the payload, read by nobody
     uint32_t numfaces;
+    // Closed shells wound outward, as the reader found them: every edge
+    // joins two faces that walk it in opposite directions, and every shell
+    // encloses a positive volume. Only such a mesh may have its back faces
+    // culled; records built from constant data leave it false.
+    bool solid = false;
 };
 
 // One unit normal per triangle of a mesh.
@@ -71,7 +76,7 @@ int CFS_Close();
 
 // Reads the picture entry name into a new record.
 CFS_Pict* CFS_ReadPNG24(const char* name);
-// Reads the mesh entry name into a new record.
+// Reads the mesh entry name into a new record, and finds whether it is solid.
 CFS_Mesh* CFS_ReadASE(const char* name);
 // Returns a new array of mesh->numfaces unit normals, one per triangle.
 CFS_Norms* CFS_CalcNormsASE(const CFS_Mesh* mesh);

@@ -17,9 +17,13 @@ void VIS_EmitMesh(const CFS_Mesh* mesh, const CFS_Norms* norms) {
 
 void VIS_EmitSolid(const CFS_Mesh* mesh, const CFS_Norms* norms) {
     glPushAttrib(GL_POLYGON_BIT);
-    glFrontFace(GL_CCW);
-    glCullFace(GL_BACK);
-    glEnable(GL_CULL_FACE);
+    if (mesh->solid) {
+        glFrontFace(GL_CCW);
+        glCullFace(GL_BACK);
+        glEnable(GL_CULL_FACE);
+    } else {
+        glDisable(GL_CULL_FACE);
+    }
     VIS_EmitMesh(mesh, norms);
     glPopAttrib();
 }

@@ -9,11 +9,12 @@
 // led by its own normal; norms may be null for a mesh drawn without normals.
 void VIS_EmitMesh(const CFS_Mesh* mesh, const CFS_Norms* norms);
 
-// VIS_EmitMesh for a solid: a mesh of closed shells whose faces turn
-// outward, counter-clockwise as seen from outside. Its back faces are culled:
-// under the depth test its own front faces hide them anyway, and a software
-// renderer spends most of a lit frame on triangles. The polygon state it
-// sets is put back as it found it.
+// VIS_EmitMesh for a mesh the scenes draw as a solid. Where its reader found
+// it solid (closed shells whose faces turn outward, counter-clockwise as seen
+// from outside) its back faces are culled: under the depth test its own
+// front faces hide them anyway, and a software renderer spends most of a lit
+// frame on triangles. Any other mesh from a drive is drawn whole. The polygon
+// state it sets is put back as it found it.
 void VIS_EmitSolid(const CFS_Mesh* mesh, const CFS_Norms* norms);
 
 // Whole-window viewport, one unit per window pixel from the lower-left

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/cfs_writer.h"
 #include "engine/velq2.h"
 #include "engine/velq_ex.h"
 #include "engine/velq_glow.h"
@@ -22,6 +24,7 @@
 extern uint8_t intro_rand[161];
 extern CFS_Mesh* foremka;
 extern CFS_Norms* foremka_norms;
+extern CFS_Mesh *glow_pipe1, *glow_pipe2;
 
 namespace {
 
@@ -275,6 +278,40 @@ TEST_F(Glow, SitsLitInTheBandAndOnlyThePipesDropOutWithTheEyeOnTheCentre) {
         EXPECT_EQ(velq_glw_n, VELQ_GLW_PIXELS) << "the glow grid";
         EXPECT_TRUE(last == At(500, 30)) << "the next frame is unharmed";
     }
+}
+
+// Pipes packed open (every other face gone) and wound inward are not solid,
+// unlike as generated, and draw as unculled, where culling would lose faces.
+TEST_F(Glow, PipesThatAreNotSolidAreDrawnWhole) {
+    const bool outward = glow_pipe2->solid;
+    std::vector<float> open, inward(glow_pipe2->tris, glow_pipe2->tris + 9 * glow_pipe2->numfaces);
+    for (uint32_t f = 0; f < glow_pipe1->numfaces; f += 2)
+        open.insert(open.end(), &glow_pipe1->tris[9 * f], &glow_pipe1->tris[9 * f + 9]);
+    for (size_t f = 0; f < inward.size(); f += 9)  // corners 0, 2, 1
+        std::swap_ranges(&inward[f + 3], &inward[f + 6], &inward[f + 6]);
+    std::vector<CFS_WriterEntry> entries;
+    CFS_Open(BENCH_DRIVE);
+    for (const CFS_Entry& e : std::vector<CFS_Entry>(cfs_directory, cfs_directory + cfs_nfiles)) {
+        uint8_t* bytes = CFS_Read(e.name, e.type);
+        entries.push_back({e.name, e.type, {bytes, bytes + e.isize}});
+        free(bytes);
+    }
+    CFS_Close();
+    for (CFS_WriterEntry& e : entries)
+        if (e.name == "rurawew" || e.name == "rurazew")
+            e.payload = CFS_WRITER_Mesh(e.name == "rurawew" ? open : inward);
+    const std::string drive = testing::TempDir() + "pipes.cfs";
+    ASSERT_TRUE(CFS_WRITER_Save(drive.c_str(), entries));
+    BENCH_EnterEntry(8, drive.c_str());
+    EXPECT_TRUE(outward && !glow_pipe1->solid && !glow_pipe2->solid);
+    std::vector<uint8_t> frame[3];  // as read, unculled, culled
+    for (int i = 0; i < 3; ++i) {
+        if (i) glow_pipe1->solid = glow_pipe2->solid = i == 2;
+        velq_tape[8].prep();  // compiles the pipes again, as entry 9 does
+        frame[i] = At(500, 30, "glow_pipes_" + std::to_string(i));
+    }
+    EXPECT_TRUE(frame[0] == frame[1]);
+    EXPECT_FALSE(frame[1] == frame[2]) << "culling would lose nothing";
 }
 
 TEST_F(Zelto, FadeClosesTheBandToBlack) {

@@ -26,8 +26,8 @@ void BENCH_LoadProduction() {
     VELQ_STEP_AdvanceTo(bench_tape_times[0]);
 }
 
-void BENCH_EnterEntry(int entry) {
-    PLAYER_Start(BENCH_DRIVE);
+void BENCH_EnterEntry(int entry, const char* drive) {
+    PLAYER_Start(drive);
     bench_entry_us = 0;
     for (int e = 1; e <= entry; ++e)
         VELQ_STEP_FrameAt(bench_entry_us = bench_tape_times[e - 1], true);

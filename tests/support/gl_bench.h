@@ -25,7 +25,8 @@ void BENCH_LoadProduction();
 // up to tape entry `entry`, drawing the last frame of each earlier entry and
 // the first of the next, so that `entry` inherits the GL state the tape
 // leaves it. Returns with `entry` entered and its first frame drawn.
-void BENCH_EnterEntry(int entry);
+// Another drive may be given.
+void BENCH_EnterEntry(int entry, const char* drive = BENCH_DRIVE);
 
 // How long tape entry e (1 to 10) plays, in seconds.
 float BENCH_EntrySeconds(int e);
