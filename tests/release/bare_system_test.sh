@@ -23,7 +23,6 @@ if [ "${1:-}" = --play ]; then
   mkdir -m 1777 /tmp/.X11-unix
   mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
   work=/tmp
-  failures=0
   # Without a window manager the program is the only client: its first
   # connection's close would reset the server under the next one.
   Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
@@ -47,7 +46,7 @@ if [ "${1:-}" = --play ]; then
   # Direct3D 12 only for Windows' WSL.
   for lib in $(sed -n 's/.*find library=\([^ ]*\) .*/\1/p' "$work/libs" | sort -u); do
     [ "$lib" = libd3d12.so ] || grep -q "calling init: .*/$lib\$" "$work/libs" ||
-      fail "$lib is missing from the root"
+      fail "$lib was asked for and not found"
   done
   xdotool key Escape
   await 50 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] ||
