@@ -26,7 +26,8 @@ play_packages=(
 web_packages=(emscripten python3)
 release_packages=(patchelf)
 windows_packages=(mingw-w64 g++-mingw-w64-x86-64-posix wine64 dpkg-dev zip unzip)
-test_packages=(libgtest-dev clang libclang-rt-14-dev xdotool ffmpeg gdb chromium nodejs openbox)
+test_packages=(libgtest-dev clang libclang-rt-14-dev xdotool ffmpeg gdb chromium nodejs openbox
+               debootstrap)
 # What only the playing needs is built by name; the test profile builds all.
 play_targets=(amber_grid amber_drive amber_music cfs)
 

@@ -10,6 +10,7 @@ set -euo pipefail
 build=$(realpath "${1:?usage: windows_test.sh BUILD CAPTURE STILLCMP}")
 capture=$(realpath "${2:?}") stillcmp=$(realpath "${3:?}")
 source_dir=$(realpath "$(dirname "$0")/../..")
+source "$source_dir/tests/release/common.sh"
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 failures=0
@@ -43,11 +44,6 @@ start() {
    echo $status >"$work/status") &
   program=$!
 }
-# Waits up to $1 tenths of a second for the file $2 to hold $3.
-await() {
-  for _ in $(seq "$1"); do grep -qF "$3" "$2" 2>/dev/null && return 0; sleep 0.1; done
-  return 1
-}
 
 start
 await 300 "$work/out" VELQ_CORE || fail "no VELQ_CORE: $(cat "$work/out")"
@@ -57,12 +53,7 @@ ffmpeg -loglevel error -f x11grab -video_size 640x480 -i "$DISPLAY" -frames:v 1 
 "$stillcmp" "$work/amber_grid_at_2.png" "$work/wine_at_2.png" || fail "the loading screen differs"
 mkdir -p "$build/frames" && cp "$work/wine_at_2.png" "$build/frames/windows_loading.png"
 await 200 "$work/out" "CFS_Close: Closing drive ... done." || fail "loading did not finish"
-# The loading thread's line falls anywhere between the drive's opening and
-# its closing; Windows ends text lines with CR LF.
-main_thread=$'VELQ_MAIN\nCFS_Open: Attempting to open drive ./amber_grid.cfs ... done.\nCFS_Open: WendrikFS drive v1.1 (24 files in drive)\nVELQ_TIMER\nVELQ_CORE\nCFS_Close: Closing drive ... done.'
-trace=$(tr -d '\r' <"$work/out")
-[ "$(grep -vx VELQ_LOADER <<<"$trace")" = "$main_thread" ] &&
-  sed -n '4,6p' <<<"$trace" | grep -qx VELQ_LOADER || fail "trace lines: $trace"
+trace_is_right "$work/out" || fail "trace lines: $(cat "$work/out")"
 xdotool key Escape
 await 10 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] || fail "Escape: status $(cat "$work/status" 2>/dev/null || echo 'none within a second')"
 wait $program

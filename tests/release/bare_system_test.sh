@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# bare_system_test.sh BUILD: the release plays on a Debian 12 that has only
+# the system packages its README.txt names. A debootstrap minbase root with
+# those packages added, from the mirror apt uses here, is made once into
+# BUILD/bare-system/ and kept while the list and the mirror stay the same.
+# The folder packed from BUILD's data runs inside it (chroot, as nobody, with
+# an empty environment) against the test's Xvfb: the trace lines, its own
+# SDL and libmpg123, Escape ending it with status 0. Needs root.
+set -euo pipefail
+source_dir=$(realpath "$(dirname "$0")/../..")
+source "$source_dir/tests/release/common.sh"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# In namespaces of its own: plays the folder in the root, mounted over its
+# /opt, against a new Xvfb; Escape ends it. The mounts go with the namespace,
+# leaving the cached root as made.
+if [ "${1:-}" = --play ]; then
+  root=$2 folder=/opt/amber_grid-linux-x86_64
+  mount --bind "$3" "$root/opt"
+  for dir in /dev /proc /sys; do mount --rbind "$dir" "$root$dir"; done
+  mount -t tmpfs tmpfs /tmp
+  mkdir -m 1777 /tmp/.X11-unix
+  mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+  work=/tmp
+  # Without a window manager the program is the only client: its first
+  # connection's close would reset the server under the next one.
+  Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
+  await 300 "$work/display" "" || { echo "FAIL: Xvfb did not start"; exit 1; }
+  export DISPLAY=:$(cat "$work/display")
+  (status=0
+   timeout 120 chroot --userspec=nobody:nogroup "$root" /usr/bin/env -i DISPLAY="$DISPLAY" \
+     SDL_AUDIODRIVER=dummy LD_DEBUG=libs "$folder/amber_grid" >"$work/out" 2>"$work/libs" ||
+     status=$?
+   echo $status >"$work/status") &
+  program=$!
+  # What the program said besides the loader's lines.
+  said() { cat "$work/out"; grep -Ev '^ *[0-9]+:' "$work/libs" || true; }
+  await 300 "$work/out" VELQ_CORE || fail "no VELQ_CORE: $(said)"
+  await 300 "$work/out" "CFS_Close: Closing drive ... done." || fail "loading did not finish"
+  trace_is_right "$work/out" || fail "trace lines: $(said)"
+  for lib in libSDL-1.2.so.0 libSDL2-2.0.so.0 libmpg123.so.0; do
+    grep -qF "calling init: $folder/lib/$lib" "$work/libs" || fail "$lib not from the folder"
+  done
+  # Every library asked for was found, SDL's optional ones too; Mesa looks for
+  # Direct3D 12 only for Windows' WSL.
+  for lib in $(sed -n 's/.*find library=\([^ ]*\) .*/\1/p' "$work/libs" | sort -u); do
+    [ "$lib" = libd3d12.so ] || grep -q "calling init: .*/$lib\$" "$work/libs" ||
+      fail "$lib was asked for and not found"
+  done
+  xdotool key Escape
+  await 50 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] ||
+    fail "Escape: status $(cat "$work/status" 2>/dev/null || echo 'none within 5 s')"
+  wait $program
+  kill %1
+  [ "$failures" = 0 ]
+  exit
+fi
+
+build=$(realpath "${1:?usage: bare_system_test.sh BUILD}")
+skipped=77
+if [ "$(id -u)" != 0 ]; then
+  echo "debootstrap and chroot need root"
+  exit $skipped
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+suite=bookworm
+packages=$(awk '/On Debian 12 these are/ {on = 1; next}
+                on && /^      / {print; seen = 1; next} seen {exit}' "$source_dir/release/README.txt" | xargs)
+[ -n "$packages" ] || { echo "FAIL: no package list in release/README.txt"; exit 1; }
+mirror=$(apt-get indextargets --format '$(REPO_URI)' "Codename: $suite" 'Created-By: Packages' |
+         head -n 1)
+mirror=${mirror:-http://deb.debian.org/debian/}
+
+cache=$build/bare-system
+root=$cache/root
+key="minbase $suite $mirror $packages"
+if [ "$(cat "$cache/key" 2>/dev/null)" != "$key" ]; then
+  echo "making the root: $key"
+  rm -rf "$cache"
+  mkdir -p "$cache"
+  debootstrap --variant=minbase --include="${packages// /,}" "$suite" "$cache/new" "$mirror" \
+    >"$cache/debootstrap.log" 2>&1 || { tail -n 20 "$cache/debootstrap.log"; exit 1; }
+  chroot "$cache/new" apt-get clean
+  mkdir -p "$cache/new/tmp/.X11-unix"
+  mv "$cache/new" "$root"
+  echo "$key" >"$cache/key"
+fi
+echo "root: $(chroot "$root" dpkg-query -W | wc -l) packages, $(du -sh "$root" | cut -f1)"
+# No SDL in the root, so the folder's must serve. libmpg123 comes with
+# PulseAudio's libsndfile, and the C++ runtime with apt and Mesa's LLVM: the
+# program is shown to load the folder's libmpg123 below, and links its own
+# C++ runtime.
+sdl=$(find "$root" -name 'libSDL*' -o -name 'libsamplerate*' -o -name 'libdecor*')
+[ -z "$sdl" ] || fail "the root has what the folder brings: $sdl"
+
+"$source_dir/release/pack.sh" "$work" "$build" >/dev/null
+mkdir "$work/demos"
+tar xzf "$work/amber_grid-linux-x86_64.tar.gz" -C "$work/demos"
+
+# Its own mount and network namespaces give the test's X server a /tmp and
+# abstract sockets of its own, which another test's server cannot take.
+unshare --mount --net --propagation private "$0" --play "$root" "$work/demos" ||
+  failures=$((failures + 1))
+[ "$failures" = 0 ]
