@@ -19,5 +19,6 @@ void DISPLAY_Watch(void (*closed)(), void (*lost)());
 void DISPLAY_Prepare(int width, int height, bool full_screen);
 
 // Makes SDL's full-screen window cover the screen where DISPLAY_Prepare
-// found nobody else would. Called once SDL has opened the window.
+// found nobody else would, and ends the connection DISPLAY_Prepare kept for
+// a full screen. Called once SDL has opened the window.
 void DISPLAY_CoverScreen();

@@ -48,12 +48,16 @@ void DISPLAY_Watch(void (*closed)(), void (*lost)()) {
 
 namespace {
 
+// The program's own connection while SDL starts: where the program is a
+// bare X server's only client, closing it before SDL connects would make the
+// server reset under SDL's connection.
+Display* display_own = nullptr;
 // Whether DISPLAY_CoverScreen has to size the window.
 bool display_cover = false;
 
-// A window manager that follows the desktop conventions names itself on the
-// root window and lists full-screen windows among what it supports; only
-// such a one is trusted to size SDL's full-screen window to the screen.
+// A window manager that follows the desktop conventions lists full-screen
+// windows among what it supports on the root window; only such a one is
+// trusted to size SDL's full-screen window to the screen.
 bool ManagesFullScreen(Display* display) {
     const Atom supported = XInternAtom(display, "_NET_SUPPORTED", True);
     const Atom fullscreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", True);
@@ -66,7 +70,8 @@ bool ManagesFullScreen(Display* display) {
                            XA_ATOM, &type, &format, &count, &after, &data) != Success)
         return false;
     const Atom* atoms = reinterpret_cast<Atom*>(data);
-    const bool found = data && format == 32 && std::find(atoms, atoms + count, fullscreen) != atoms + count;
+    const bool found =
+        data && format == 32 && std::find(atoms, atoms + count, fullscreen) != atoms + count;
     XFree(data);
     return found;
 }
@@ -77,31 +82,33 @@ bool ManagesFullScreen(Display* display) {
 // the window at every swap: about a millisecond a frame on a software
 // renderer, for nothing where the window is the picture's size.
 void DISPLAY_Prepare(int width, int height, bool full_screen) {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return;  // SDL reports the display it cannot open
-    const int screen = DefaultScreen(display);
-    if (!full_screen ||
-        (DisplayWidth(display, screen) == width && DisplayHeight(display, screen) == height))
-        setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+    constexpr const char* kScaling = "SDL12COMPAT_OPENGL_SCALING";
+    if (!full_screen) {
+        setenv(kScaling, "0", 0);
+        return;
+    }
+    display_own = XOpenDisplay(nullptr);
+    if (!display_own) return;  // SDL reports the display it cannot open
+    const int screen = DefaultScreen(display_own);
+    if (DisplayWidth(display_own, screen) == width && DisplayHeight(display_own, screen) == height)
+        setenv(kScaling, "0", 0);
     else
-        display_cover = !ManagesFullScreen(display);
-    XCloseDisplay(display);
+        display_cover = !ManagesFullScreen(display_own);
 }
 
 // Without a window manager SDL's window keeps the picture's size while SDL
 // scales the picture for the whole screen into it: the viewer would see its
 // top-left corner, magnified.
 void DISPLAY_CoverScreen() {
-    if (!display_cover) return;
+    if (!display_own) return;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWMInfo(&info) != 1) return;
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return;
-    const int screen = DefaultScreen(display);
-    XMoveResizeWindow(display, info.info.x11.window, 0, 0, DisplayWidth(display, screen),
-                      DisplayHeight(display, screen));
-    XRaiseWindow(display, info.info.x11.window);
-    XSync(display, False);
-    XCloseDisplay(display);
+    if (display_cover && SDL_GetWMInfo(&info) == 1) {
+        const int screen = DefaultScreen(display_own);
+        XMoveResizeWindow(display_own, info.info.x11.window, 0, 0,
+                          DisplayWidth(display_own, screen), DisplayHeight(display_own, screen));
+        XRaiseWindow(display_own, info.info.x11.window);
+    }
+    XCloseDisplay(display_own);  // flushes the requests
+    display_own = nullptr;
 }
