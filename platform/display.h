@@ -15,7 +15,8 @@ void DISPLAY_Watch(void (*closed)(), void (*lost)());
 // screen it scales the picture to the screen's height or width and centres
 // it on black, which needs a window covering the screen: where no window
 // manager sizes full-screen windows, DISPLAY_CoverScreen does it. The
-// environment may still ask SDL otherwise. Called before SDL starts.
+// environment may still ask SDL otherwise. Also keeps a software renderer
+// from drawing on threads of its own. Called before SDL starts.
 void DISPLAY_Prepare(int width, int height, bool full_screen);
 
 // Makes SDL's full-screen window cover the screen where DISPLAY_Prepare

@@ -76,6 +76,15 @@ bool ManagesFullScreen(Display* display) {
     return found;
 }
 
+// Mesa's software renderer, llvmpipe (22.3 in Debian 12), lets the drawing
+// thread free a finished batch's fence while the rasterizer thread that
+// finished it is still unlocking it: it reads the fence's count without the
+// lock. The freed block's reuse then corrupts the heap, rarely, mostly while
+// the loading scene flushes a batch per tile. Rasterizing on the drawing
+// thread alone leaves no such thread; the production still draws at well
+// over its 50 frames a second. Other drivers ignore the setting.
+void DrawOnOneThread() { setenv("LP_NUM_THREADS", "0", 0); }
+
 }  // namespace
 
 // Scaling, sdl12-compat draws into a buffer of its own and copies it into
@@ -83,6 +92,7 @@ bool ManagesFullScreen(Display* display) {
 // renderer, for nothing where the window is the picture's size.
 void DISPLAY_Prepare(int width, int height, bool full_screen) {
     constexpr const char* kScaling = "SDL12COMPAT_OPENGL_SCALING";
+    DrawOnOneThread();
     if (!full_screen) {
         setenv(kScaling, "0", 0);
         return;
