@@ -116,7 +116,8 @@ const still = async (query, png) => {
 async function player() {
   const { page } = await open('?t=83');
   await (await page.waitForSelector('#play:not([disabled])')).click();
-  await page.waitForFunction(() => Module.amberNow, { timeout: 60000 });
+  // The soundtrack joins where the picture is once the browser has decoded it.
+  await page.waitForFunction(() => Module.amberNow && Module.amberSound.source, { timeout: 60000 });
   const tree = await page.evaluate(() => Module.amberChapters[6].seconds);
   let worst = await worstDrift(page, `Module.amberNow.seconds > ${tree + 0.5}`);
   check(worst < 0.04, `?t=83: sound within 40 ms of the picture into entry 6 (worst ${(worst * 1000).toFixed(1)} ms)`);
