@@ -19,10 +19,13 @@ if [ "${1:-}" = --play ]; then
   root=$2 folder=/opt/amber_grid-linux-x86_64
   mount --bind "$3" "$root/opt"
   for dir in /dev /proc /sys; do mount --rbind "$dir" "$root$dir"; done
-  mount -t tmpfs tmpfs /tmp
-  mkdir -m 1777 /tmp/.X11-unix
+  # Only the X sockets' folder is the namespace's own: the build folder, and
+  # so the root, may lie under /tmp.
+  mkdir -p /tmp/.X11-unix
+  mount -t tmpfs -o mode=1777 tmpfs /tmp/.X11-unix
   mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
-  work=/tmp
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
   # Without a window manager the program is the only client: its first
   # connection's close would reset the server under the next one.
   Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
