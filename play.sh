@@ -10,9 +10,9 @@ case "${1:-}" in
   *) echo "usage: ./play.sh [--web]" >&2; exit 2 ;;
 esac
 if [ "${1:-}" = "--web" ]; then
-  port="${PORT:-8000}"
-  echo "amber_grid plays at http://localhost:$port/ (Ctrl-C stops the server)."
-  exec python3 -m http.server --bind 127.0.0.1 --directory build-web "$port"
+  # The server names its address (with PORT=0, the port it was given).
+  echo "Serving build-web/ for a browser on this machine (Ctrl-C stops the server)."
+  exec python3 -u -m http.server --bind 127.0.0.1 --directory build-web "${PORT:-8000}"
 fi
 cd build
 

@@ -10,43 +10,57 @@
 #   ./setup.sh release   play, and what the release's packing needs
 #   ./setup.sh windows   play, and the Windows release's cross-compiler, its
 #                        libraries' source packages and wine to check it
+#   ./setup.sh --list    prints each profile's packages, installs nothing
 #
 # play.sh, test.sh and release.sh call it; each later profile's packages
 # include the earlier ones', so a machine set up for tests also plays.
 set -euo pipefail
 cd "$(dirname "$0")"
-profile=${1:-test}
 
-play_packages=(
-  build-essential cmake pkg-config
-  libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
-  zlib1g-dev libpng-dev libmpg123-dev libmp3lame-dev libfreetype-dev fonts-dejavu-core
-  xvfb
-)
-web_packages=(emscripten python3)
-release_packages=(patchelf)
-windows_packages=(mingw-w64 g++-mingw-w64-x86-64-posix wine64 dpkg-dev zip unzip)
-test_packages=(libgtest-dev clang libclang-rt-14-dev xdotool ffmpeg gdb chromium nodejs openbox
-               debootstrap)
+# Each profile's own packages (every one its build or run reads), and the
+# profiles whose packages it includes. The README shows `--list`'s output.
+declare -A own includes
+own[play]="build-essential cmake pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev
+  libgl1-mesa-dri libx11-dev zlib1g-dev libpng-dev libmpg123-dev libmp3lame-dev libfreetype-dev
+  fonts-dejavu-core fonts-dejavu-extra xvfb xauth"
+own[web]="emscripten python3" includes[web]=play
+own[release]="patchelf ffmpeg" includes[release]=play
+own[windows]="mingw-w64 g++-mingw-w64-x86-64-posix wine64 dpkg-dev zip unzip" includes[windows]=play
+own[test]="libgtest-dev libgles-dev clang libclang-rt-14-dev xdotool gdb chromium nodejs npm openbox
+  debootstrap git" includes[test]="web release windows"
+profiles="play web release windows test"
 # What only the playing needs is built by name; the test profile builds all.
 play_targets=(amber_grid amber_drive amber_music cfs)
 
-packages=("${play_packages[@]}")
-case "$profile" in
-  play) ;;
-  web) packages+=("${web_packages[@]}") ;;
-  release) packages+=("${release_packages[@]}" ffmpeg) ;;
-  windows) packages+=("${windows_packages[@]}") ;;
-  test) packages+=("${web_packages[@]}" "${release_packages[@]}" "${windows_packages[@]}"
-                   "${test_packages[@]}")
-        # Debian's nodejs comes without npm; other Node.js packages bring their own.
-        command -v npm >/dev/null || packages+=(npm) ;;
-  *) echo "usage: ./setup.sh [play|web|test|release|windows]" >&2; exit 2 ;;
+# The packages of profile $1 and of those it includes, one a line.
+packages_of() {
+  local p
+  for p in ${includes[$1]:-}; do packages_of "$p"; done
+  printf '%s\n' ${own[$1]}
+}
+
+# Each profile's own packages, after the profiles it includes in brackets.
+list_profiles() {
+  local profile
+  for profile in $profiles; do
+    echo ${includes[$profile]:+(${includes[$profile]})} ${own[$profile]} | fold -s -w 64 |
+      sed "s/ *\$//; 1s/^/$(printf '%-9s' "$profile")/; 1!s/^/         /"
+  done
+}
+
+case "${1:-test}" in
+  --list) list_profiles; exit ;;
+  play | web | release | windows | test) profile=${1:-test} ;;
+  *) echo "usage: ./setup.sh [play|web|test|release|windows|--list]" >&2; exit 2 ;;
 esac
+packages=$(packages_of "$profile" | sort -u)
 
 missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" && continue
+  # Debian's nodejs comes without npm; other Node.js packages bring their own.
+  [ "$p" = npm ] && command -v npm >/dev/null && continue
+  missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"

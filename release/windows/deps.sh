@@ -17,13 +17,22 @@ sdl2=2.26.5+dfsg-1
 mpg123=1.31.2-1+deb12u1
 zlib=1:1.2.13.dfsg-1
 
-# apt-get source needs a deb-src entry for the suite the machine uses.
+# apt-get source needs a deb-src entry for the suite the machine uses, made
+# from Debian's deb entries in whichever form apt keeps them: one-line in
+# sources.list (debootstrap, Debian's installer) or deb822 in debian.sources
+# (Debian's container images).
 ensure_sources() {
   apt-get source --print-uris "zlib=$zlib" >/dev/null 2>&1 && return
-  sudo=""
+  local sudo="" dir=/etc/apt/sources.list.d one_line deb822
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-    $sudo tee /etc/apt/sources.list.d/amber-deb-src.sources >/dev/null
+  one_line=$(sed -n 's/^deb\([[:space:]]\)/deb-src\1/p' /etc/apt/sources.list 2>/dev/null || true)
+  deb822=$(sed 's/^Types: deb$/Types: deb-src/' "$dir/debian.sources" 2>/dev/null || true)
+  if [ -z "$one_line$deb822" ]; then
+    echo "release/windows/deps.sh: no Debian entries in /etc/apt/sources.list or $dir" >&2
+    exit 1
+  fi
+  [ -z "$one_line" ] || $sudo tee "$dir/amber-deb-src.list" <<<"$one_line" >/dev/null
+  [ -z "$deb822" ] || $sudo tee "$dir/amber-deb-src.sources" <<<"$deb822" >/dev/null
   $sudo apt-get update -q
 }
 

@@ -69,28 +69,11 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-suite=bookworm
 packages=$(awk '/On Debian 12 these are/ {on = 1; next}
                 on && /^      / {print; seen = 1; next} seen {exit}' "$source_dir/release/README.txt" | xargs)
 [ -n "$packages" ] || { echo "FAIL: no package list in release/README.txt"; exit 1; }
-mirror=$(apt-get indextargets --format '$(REPO_URI)' "Codename: $suite" 'Created-By: Packages' |
-         head -n 1)
-mirror=${mirror:-http://deb.debian.org/debian/}
-
-cache=$build/bare-system
-root=$cache/root
-key="minbase $suite $mirror $packages"
-if [ "$(cat "$cache/key" 2>/dev/null)" != "$key" ]; then
-  echo "making the root: $key"
-  rm -rf "$cache"
-  mkdir -p "$cache"
-  debootstrap --variant=minbase --include="${packages// /,}" "$suite" "$cache/new" "$mirror" \
-    >"$cache/debootstrap.log" 2>&1 || { tail -n 20 "$cache/debootstrap.log"; exit 1; }
-  chroot "$cache/new" apt-get clean
-  mkdir -p "$cache/new/tmp/.X11-unix"
-  mv "$cache/new" "$root"
-  echo "$key" >"$cache/key"
-fi
+bare_root "$build/bare-system" "$packages"
+root=$build/bare-system/root
 echo "root: $(chroot "$root" dpkg-query -W | wc -l) packages, $(du -sh "$root" | cut -f1)"
 # No SDL in the root, so the folder's must serve. libmpg123 comes with
 # PulseAudio's libsndfile, and the C++ runtime with apt and Mesa's LLVM: the

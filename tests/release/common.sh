@@ -16,3 +16,26 @@ trace_is_right() {
   [ "$(grep -vx VELQ_LOADER <<<"$trace")" = "$main_thread" ] &&
     sed -n '4,6p' <<<"$trace" | grep -qx VELQ_LOADER
 }
+
+# Makes, once, a Debian 12 minbase root in $1/root with the packages $2 (a
+# space-separated list, maybe empty) added, from the mirror apt uses here;
+# kept while the list and the mirror stay the same. debootstrap runs in a
+# mount namespace of its own, so a run killed midway leaves no mount behind.
+bare_root() {
+  local cache=$1 packages=$2 suite=bookworm mirror key
+  mirror=$(apt-get indextargets --format '$(REPO_URI)' "Codename: $suite" 'Created-By: Packages' |
+           head -n 1)
+  mirror=${mirror:-http://deb.debian.org/debian/}
+  key="minbase $suite $mirror $packages"
+  [ "$(cat "$cache/key" 2>/dev/null)" != "$key" ] || return 0
+  echo "making the root: $key"
+  rm -rf --one-file-system "$cache"
+  mkdir -p "$cache"
+  unshare --mount --propagation private debootstrap --variant=minbase \
+    ${packages:+--include="${packages// /,}"} "$suite" "$cache/new" "$mirror" \
+    >"$cache/debootstrap.log" 2>&1 || { tail -n 20 "$cache/debootstrap.log"; return 1; }
+  chroot "$cache/new" apt-get clean
+  mkdir -p "$cache/new/tmp/.X11-unix"
+  mv "$cache/new" "$cache/root"
+  echo "$key" >"$cache/key"
+}

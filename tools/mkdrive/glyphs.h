@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#define GLYPH_FONT_DIR "/usr/share/fonts/truetype/dejavu/"
-
 // Coverage 0..255 of a line of text, rows from the top down, cropped to
 // the ink; `baseline` is the row of the baseline counted from the top row
 // of the crop (it may lie below the last row).
@@ -29,9 +27,9 @@ struct GLYPH_Point {
 // One closed outline; the last point connects back to the first.
 using GLYPH_Contour = std::vector<GLYPH_Point>;
 
-// Renders `text` with the font file `font` (a name inside GLYPH_FONT_DIR)
-// at `pixel_size` pixels to the em, antialiased, with `tracking` extra
-// pixels between letters. Fatal when the font cannot be loaded.
+// Renders `text` with the font file `font` (a name inside the fonts' folder
+// the build checked, GLYPH_FONT_DIR) at `pixel_size` pixels to the em,
+// antialiased, with `tracking` extra pixels between letters. Fatal when the font cannot be loaded.
 GLYPH_Bitmap GLYPH_RenderText(const char* font, int pixel_size, const std::string& text,
                               int tracking);
 
