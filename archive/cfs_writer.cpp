@@ -13,6 +13,7 @@
 
 #include "archive/cfs.h"
 #include "archive/cfs_tiles.h"
+#include "platform/output_file.h"
 
 // Entry offsets must stay below 2^31 so that a plain fseek reaches them.
 constexpr uint64_t kMaxOffset = uint64_t(1) << 31;
@@ -122,15 +123,7 @@ std::vector<uint8_t> CFS_WRITER_Drive(const std::vector<CFS_WriterEntry>& entrie
     return out;
 }
 
-// Writes beside the target and renames, so an interrupted write never leaves
-// a truncated drive that looks finished (and that a build takes as made).
+// Never a truncated drive that looks finished (and that a build takes as made).
 bool CFS_WRITER_Save(const char* path, const std::vector<CFS_WriterEntry>& entries) {
-    const std::vector<uint8_t> bytes = CFS_WRITER_Drive(entries);
-    const std::string part = std::string(path) + ".part";
-    FILE* file = std::fopen(part.c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (std::fclose(file) == 0 && written && std::rename(part.c_str(), path) == 0) return true;
-    std::remove(part.c_str());
-    return false;
+    return OUTFILE_Save(path, CFS_WRITER_Drive(entries));
 }

@@ -2,6 +2,10 @@
 
 #include <png.h>
 
+#include "platform/output_file.h"
+
+// Encoded in memory first: libpng's own file writer removes whatever the
+// path names when a write fails.
 bool MEDIA_WritePng(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height,
                     bool bottom_up) {
     png_image image = {};
@@ -11,5 +15,12 @@ bool MEDIA_WritePng(const std::string& path, const std::vector<uint8_t>& rgb, in
     image.format = PNG_FORMAT_RGB;
     // A negative stride writes the first row in memory last.
     const png_int_32 stride = (bottom_up ? -1 : 1) * static_cast<png_int_32>(width * 3);
-    return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), stride, nullptr) != 0;
+    png_alloc_size_t size = 0;
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), stride, nullptr))
+        return false;
+    std::vector<uint8_t> png(size);
+    if (!png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), stride, nullptr))
+        return false;
+    png.resize(size);
+    return OUTFILE_Save(path.c_str(), png);
 }

@@ -11,6 +11,9 @@ else()
                            ${CMAKE_CURRENT_LIST_DIR}/quit_requests_posix.cpp)
 endif()
 
+# The tools' output files; the drive fuzzer's seed maker writes drives too.
+set(AMBER_OUTPUT_FILE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/output_file.cpp)
+
 # The sound layer's sources: the library and the soundtrack fuzzer's own
 # instrumented build take them from here. In a browser it plays over Web
 # Audio.

@@ -78,6 +78,14 @@ std::string Backtraces(const std::string& source) {
     return out;
 }
 
+// Whether a crash's core file lands in the program's folder. A pattern that
+// is a path or a pipe writes it elsewhere, and as root a path replaces
+// whatever it names (some systems turn cores off with /dev/null).
+bool CoresStayInFolder() {
+    const std::string pattern = ReadFile("/proc/sys/kernel/core_pattern");
+    return !pattern.empty() && pattern[0] != '/' && pattern[0] != '|';
+}
+
 class Program {
 public:
     // output() holds what the program writes to standard output; standard
@@ -85,6 +93,7 @@ public:
     explicit Program(const char* audio_driver = "disk", const std::string& dir = AMBER_BUILD_DIR,
                      int screen_width = VELQ_SCREEN_WIDTH, int screen_height = VELQ_SCREEN_HEIGHT) {
         XVFB_Start(screen_width, screen_height);
+        const bool cores = CoresStayInFolder();
         int fds[2];
         EXPECT_EQ(pipe(fds), 0);
         pid_ = fork();
@@ -96,7 +105,7 @@ public:
             RedirectSanitizerReports();
             // A crash leaves a core file for its backtraces.
             const rlimit core{RLIM_INFINITY, RLIM_INFINITY};
-            setrlimit(RLIMIT_CORE, &core);
+            if (cores) setrlimit(RLIMIT_CORE, &core);
             if (chdir(dir.c_str()) != 0) _exit(126);
             execl(AMBER_PROGRAM, AMBER_PROGRAM, static_cast<char*>(nullptr));
             _exit(127);

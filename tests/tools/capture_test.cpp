@@ -2,17 +2,24 @@
 // count, the soundtrack's place to the sample, the loading box that fills
 // at 3 s in the stills, and the same frames on a second run; 1080p holds
 // the same picture between black bars. Every tool answers --help and wrong
-// arguments with its usage.
+// arguments with its usage, and leaves an output that is no file as it was.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/velq2.h"
@@ -138,6 +145,46 @@ TEST(Capture, EveryToolAnswersHelpAndRefusesWrongArguments) {
         EXPECT_EQ(status, 2) << stretch;
         EXPECT_EQ(said.find("\rframe "), std::string::npos) << stretch << " rendered:\n" << said;
     }
+}
+
+// An output that is no file, as /dev/null is, takes the bytes and stays as it
+// was: a tool that writes whole files does not rename over it, and a capture
+// whose encoder fails does not remove it. A FIFO stands in for the device.
+TEST(Capture, AnOutputThatIsNoFileStaysAsItWas) {
+    const std::string dir = kDir + "no_file/", fifo = dir + "out";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir + "bin");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct stat st;
+    // Both ends open here: nothing waits, whether the tool opens it or not.
+    const int fd = open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    std::atomic<bool> done{false};
+    size_t taken = 0;
+    std::thread reader([&] {
+        char buf[65536];
+        for (pollfd p{fd, POLLIN, 0}; !done.load() || poll(&p, 1, 0) > 0; p.revents = 0)
+            if (poll(&p, 1, 50) > 0) taken += std::max<ssize_t>(read(fd, buf, sizeof buf), 0);
+    });
+    std::istringstream tools(AMBER_TOOLS);
+    std::string soundtrack;
+    while (tools >> soundtrack && !soundtrack.ends_with("/soundtrack")) {
+    }
+    Output(soundtrack + " " + fifo + " >/dev/null");
+    done.store(true);
+    reader.join();
+    close(fd);
+    EXPECT_GT(taken, 1000000u);
+    EXPECT_TRUE(lstat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) << "soundtrack";
+    std::ofstream(dir + "bin/ffmpeg") << "#!/bin/sh\nexit 1\n";
+    std::filesystem::permissions(dir + "bin/ffmpeg", std::filesystem::perms::owner_all);
+    int status = -1;
+    Output("PATH=\"" + dir + "bin:$PATH\" " + AMBER_CAPTURE + " --from 1 --to 1.2 -o " + fifo +
+               " 2>/dev/null",
+           &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(lstat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) << "amber_capture";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2) << "left behind";
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

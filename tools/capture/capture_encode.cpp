@@ -11,10 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <semaphore>
 #include <thread>
 
 #include "headless/player.h"
+#include "platform/output_file.h"
 
 extern char** environ;
 
@@ -44,12 +46,16 @@ std::thread capture_writer;
 
 [[noreturn]] void Fail(const std::string& what) {
     std::fprintf(stderr, "\namber_capture: %s\n", what.c_str());
-    // Once the output is claimed, no half-made video is left behind.
+    // Once the output is claimed, no half-made video is left behind; a
+    // device or a FIFO given as the output stays as it was.
     if (!capture_video.empty()) {
-        std::remove(capture_video.c_str());
-        std::remove(capture_out.c_str());
+        OUTFILE_Discard(capture_video.c_str());
+        OUTFILE_Discard(capture_out.c_str());
     }
-    std::exit(1);
+    // Without static destructors: the frame writer's thread may still be
+    // running, and destroying it would abort the process.
+    std::fflush(nullptr);
+    std::_Exit(1);
 }
 
 // Starts ffmpeg with args, its standard input a pipe; returns the pipe.
@@ -115,10 +121,29 @@ void Wait() {
         Fail("ffmpeg failed writing " + capture_out + " (see its message above)");
 }
 
-void CheckWritable(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) Fail("cannot write " + path + ": " + std::strerror(errno));
+// Claims out: a file is made or emptied now, so that a path that cannot be
+// written fails before any frame is drawn. Anything else is only checked:
+// opening a FIFO would wait for its reader.
+void Claim(const std::string& out) {
+    if (!OUTFILE_IsReplaceable(out.c_str())) {
+        if (access(out.c_str(), W_OK) != 0)
+            Fail("cannot write " + out + ": " + std::strerror(errno));
+        return;
+    }
+    FILE* f = std::fopen(out.c_str(), "wb");
+    if (!f) Fail("cannot write " + out + ": " + std::strerror(errno));
     std::fclose(f);
+}
+
+// The video alone goes beside a file out, and to the temporary folder when
+// out is anything else (/dev/null, a FIFO), whose folder is not ours.
+std::string VideoPath(const std::string& out) {
+    if (OUTFILE_IsReplaceable(out.c_str())) return out + ".video.mp4";
+    std::string path = (std::filesystem::temp_directory_path() / "amber_capture-XXXXXX.mp4");
+    const int fd = mkstemps(path.data(), 4);
+    if (fd < 0) Fail("cannot make a temporary file: " + std::string(std::strerror(errno)));
+    close(fd);
+    return path;
 }
 
 std::string Dimensions(int width, int height) {
@@ -160,9 +185,9 @@ void CAPTURE_EncodeStart(const std::string& out, int fps, CAPTURE_Size size) {
     // A broken pipe is reported as a write error rather than ending the process.
     signal(SIGPIPE, SIG_IGN);
     capture_out = out;
-    CheckWritable(out);
-    capture_video = out + ".video.mp4";
-    CheckWritable(capture_video);
+    Claim(out);
+    capture_video = VideoPath(out);
+    Claim(capture_video);
     std::vector<std::string> args = {
         "-f",         "rawvideo",          "-pix_fmt", "bgra",   "-s",  Dimensions(kWidth, kHeight),
         "-framerate", std::to_string(fps), "-i",       "pipe:0", "-vf", Filter(size)};
@@ -198,5 +223,5 @@ void CAPTURE_EncodeFinish(const std::vector<int16_t>& pcm) {
                           capture_out});
     WriteAll(pcm.data(), pcm.size() * sizeof(int16_t));
     Wait();
-    std::remove(capture_video.c_str());
+    OUTFILE_Discard(capture_video.c_str());
 }

@@ -9,6 +9,7 @@
 
 #include "engine/velq_step.h"
 #include "media/mp3_encode.h"
+#include "platform/output_file.h"
 #include "tools/soundtrack/synth.h"
 #include "tools/soundtrack/synth_score.h"
 #include "tools/tool_args.h"
@@ -20,15 +21,8 @@ static void SNDT_Fail(const char* message) {
     exit(1);
 }
 
-// Writes beside the target and renames, so an interrupted run never leaves
-// a truncated file that looks finished.
 static void SNDT_Write(const char* path, const std::vector<uint8_t>& mp3) {
-    std::string part = std::string(path) + ".part";
-    FILE* f = fopen(part.c_str(), "wb");
-    if (f == nullptr) SNDT_Fail("SNDT_Write: FATAL_ERROR: Cannot create file.\n");
-    size_t put = fwrite(mp3.data(), 1, mp3.size(), f);
-    if (fclose(f) != 0 || put != mp3.size() || rename(part.c_str(), path) != 0)
-        SNDT_Fail("SNDT_Write: FATAL_ERROR: Cannot write file.\n");
+    if (!OUTFILE_Save(path, mp3)) SNDT_Fail("SNDT_Write: FATAL_ERROR: Cannot write file.\n");
 }
 
 int main(int argc, char** argv) {
