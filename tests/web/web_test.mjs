@@ -9,8 +9,6 @@ import { join } from 'node:path';
 const require = createRequire(new URL('../../web/package.json', import.meta.url));
 const puppeteer = require('puppeteer-core');
 const [site, momentsTool, references, stillcmp, dir] = process.argv.slice(2);
-const port = 18000 + (process.pid % 1000);
-const base = `http://127.0.0.1:${port}/`;
 const failures = [];
 const started = Date.now();
 const seconds = () => ((Date.now() - started) / 1000).toFixed(1);
@@ -20,8 +18,18 @@ const [momentLine, entry2Line] = execFileSync(momentsTool, { encoding: 'utf8' })
 const moments = momentLine.split(',');
 rmSync(dir, { recursive: true, force: true });
 mkdirSync(dir, { recursive: true });
-const server = spawn('python3', ['-m', 'http.server', '-b', '127.0.0.1', '-d', site, `${port}`],
-                     { stdio: 'ignore' });
+// The server takes a free port and names it once it listens; it ends with
+// this script, however the script ends.
+const server = spawn('python3', ['-u', '-m', 'http.server', '-b', '127.0.0.1', '-d', site, '0'],
+                     { stdio: ['ignore', 'pipe', 'ignore'] });
+process.on('exit', () => server.kill());
+const port = await new Promise((resolve, reject) => {
+  let said = '';
+  server.stdout.on('data', (d) => { said += d; const m = said.match(/ port (\d+) /); if (m) resolve(m[1]); });
+  server.on('exit', (status) => reject(new Error(`the web server ended with status ${status}`)));
+  setTimeout(() => reject(new Error('the web server named no port within 30 s')), 30000).unref();
+});
+const base = `http://127.0.0.1:${port}/`;
 const browser = await puppeteer.launch({
   executablePath: '/usr/bin/chromium', headless: true, protocolTimeout: 600000,
   // The stills and the played production run side by side in two pages,
@@ -35,10 +43,7 @@ async function open(query) {
   await page.setViewport({ width: 640, height: 480 });
   const lines = [];
   page.on('console', (m) => lines.push(m.text()));
-  for (let tries = 0; ; ++tries) {  // the server may still be starting
-    try { await page.goto(base + query); break; } catch (e) { if (tries > 50) throw e; }
-    await new Promise((r) => setTimeout(r, 100));
-  }
+  await page.goto(base + query);
   return { page, lines };
 }
 
