@@ -9,7 +9,8 @@
 #   ./test.sh --soak   the quick run, then everything long: the whole tape in
 #                      real time, quits at 20 seeded moments, every damaged
 #                      drive and broken soundtrack, the timed fuzz sessions,
-#                      and the program's long runs again in the
+#                      the README's commands on a bare Debian 12 root (as
+#                      root), and the program's long runs again in the
 #                      AddressSanitizer + UndefinedBehaviorSanitizer build
 set -euo pipefail
 cd "$(dirname "$0")"
