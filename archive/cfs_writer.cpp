@@ -5,7 +5,6 @@
 
 #include <zlib.h>
 
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <set>

@@ -20,8 +20,8 @@ constexpr CAPTURE_Size CAPTURE_SIZE_1080P{1920, 1080};
 constexpr int CAPTURE_MAX_SCALE = 8;
 
 // Starts ffmpeg encoding 640 x 480 BGRA frames, bottom row first, at fps
-// and size into a temporary file (beside out when out is a file). Ends the process with a
-// message when ffmpeg cannot run or out cannot be written.
+// and size into a temporary file (beside out when out is a file). Ends the
+// process with a message when ffmpeg cannot run or out cannot be written.
 void CAPTURE_EncodeStart(const std::string& out, int fps, CAPTURE_Size size);
 
 // Hands one frame to the encoder.

@@ -29,7 +29,8 @@ using GLYPH_Contour = std::vector<GLYPH_Point>;
 
 // Renders `text` with the font file `font` (a name inside the fonts' folder
 // the build checked, GLYPH_FONT_DIR) at `pixel_size` pixels to the em,
-// antialiased, with `tracking` extra pixels between letters. Fatal when the font cannot be loaded.
+// antialiased, with `tracking` extra pixels between letters. Fatal when the
+// font cannot be loaded.
 GLYPH_Bitmap GLYPH_RenderText(const char* font, int pixel_size, const std::string& text,
                               int tracking);
 
