@@ -82,11 +82,17 @@ fi
 dir=$(fetch mpg123 "$mpg123")
 if ! built mpg123 "$mpg123"; then
   rm -rf "$prefix/build-mpg123" && mkdir -p "$prefix/build-mpg123"
-  # Only the decoding library, linked into the program.
+  # Only the decoding library, linked into the program, and its headers.
+  # Its configure takes no source folder whose path holds a space, and
+  # libtool installs into no such folder: the source folder is given
+  # relative, and the files are copied here.
   (cd "$prefix/build-mpg123" &&
-   "$dir/configure" --host=$host --prefix="$prefix" --enable-static --disable-shared \
-     --disable-components --enable-libmpg123 --with-cpu=x86-64 >/dev/null &&
-   make -j"$jobs" >/dev/null && make install >/dev/null)
+   "../src/${dir##*/}/configure" --host=$host --prefix=/ --enable-static --disable-shared \
+     --with-cpu=x86-64 >/dev/null &&
+   make -j"$jobs" src/libmpg123/libmpg123.la >/dev/null)
+  install -D -m644 "$prefix/build-mpg123/src/libmpg123/.libs/libmpg123.a" "$prefix/lib/libmpg123.a"
+  install -D -m644 -t "$prefix/include" "$prefix/build-mpg123/src/libmpg123/mpg123.h" \
+    "$dir/src/libmpg123/fmt123.h"
   stamp mpg123 "$mpg123"
 fi
 
