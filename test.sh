@@ -6,12 +6,16 @@
 #   ./test.sh          the quick run, a few minutes on a built tree: every
 #                      test, with the real program run only at its risky
 #                      moments and timing checked in virtual time
-#   ./test.sh --soak   the quick run, then everything long: the whole tape in
-#                      real time, quits at 20 seeded moments, every damaged
-#                      drive and broken soundtrack, the timed fuzz sessions,
-#                      the README's commands on a bare Debian 12 root (as
-#                      root), and the program's long runs again in the
-#                      AddressSanitizer + UndefinedBehaviorSanitizer build
+#   ./test.sh --soak   the quick run twice, then everything long: the
+#                      whole tape in real time, quits at 20 seeded moments,
+#                      every damaged drive and broken soundtrack, the timed
+#                      fuzz sessions, the README's commands on a bare Debian
+#                      12 root (as root), and the program's long runs again
+#                      in the AddressSanitizer + UndefinedBehaviorSanitizer
+#                      build
+#
+# After each pass the machine guard checks that the tests left the machine as
+# they found it: its devices, processes, /tmp and mounts.
 set -euo pipefail
 cd "$(dirname "$0")"
 soak=false
@@ -21,15 +25,31 @@ case "${1:-}" in
   *) echo "usage: ./test.sh [--soak]" >&2; exit 2 ;;
 esac
 ./setup.sh test
-cd build
+source tests/support/machine_guard.sh
+
+# Runs one pass of ctest in the build folder $1 with the machine guard around
+# it: the pass fails if it fails or leaves the machine changed. The tests'
+# temporary files go into the build folder too.
+guarded() {
+  local dir=$1 status=0
+  shift
+  guard_note "$dir/machine-guard"
+  mkdir -p "$dir/tmp"
+  (cd "$dir" && TMPDIR=$PWD/tmp ctest --output-on-failure "$@") || status=$?
+  guard_check "$dir/machine-guard" || status=1
+  return "$status"
+}
+
 if ! $soak; then
-  exec ctest --output-on-failure -j "$(nproc)" -LE soak
+  guarded build -j "$(nproc)" -LE soak
+  exit
 fi
-ctest --output-on-failure -j "$(nproc)"
+# The quick run twice in one tree: the second finds the first's outputs.
+guarded build -j "$(nproc)" -LE soak
+guarded build -j "$(nproc)" -LE soak
+guarded build -j "$(nproc)" -L soak
 
 # The sanitizer build takes build/'s drive and soundtrack as they are.
-cd ..
 cmake -S . -B build-asan -DAMBER_ASAN=ON -DAMBER_DATA_FROM="$PWD/build" >/dev/null
 cmake --build build-asan -j "$(nproc)" --target program_tests amber_grid amber_drive amber_music
-cd build-asan
-ctest --output-on-failure -L soak -R Program
+guarded build-asan -L soak -R Program

@@ -40,6 +40,7 @@
 #include "media/png_read.h"
 #include "tests/support/archive_support.h"
 #include "tests/support/gl_bench.h"
+#include "tests/support/shell_quote.h"
 
 namespace {
 
@@ -70,7 +71,8 @@ std::string ReadFile(const std::string& path) {
 std::string Backtraces(const std::string& source) {
     std::string out;
     FILE* gdb = popen(
-        ("gdb -batch -ex 'thread apply all bt' " AMBER_PROGRAM " " + source + " 2>&1").c_str(),
+        ("gdb -batch -ex 'thread apply all bt' " + TEST_Quote(AMBER_PROGRAM) + " " + source + " 2>&1")
+            .c_str(),
         "r");
     char buf[4096];
     for (size_t n; gdb && (n = fread(buf, 1, sizeof buf, gdb)) > 0;) out.append(buf, n);
@@ -101,7 +103,8 @@ public:
             dup2(fds[1], STDOUT_FILENO);
             close(fds[0]);
             setenv("SDL_AUDIODRIVER", audio_driver, 1);
-            setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+            // The disk driver's samples stay in the test's own folder.
+            setenv("SDL_DISKAUDIOFILE", (testing::TempDir() + "disk_audio.raw").c_str(), 1);
             RedirectSanitizerReports();
             // A crash leaves a core file for its backtraces.
             const rlimit core{RLIM_INFINITY, RLIM_INFINITY};
@@ -170,7 +173,7 @@ private:
     std::string CoreBacktraces() const {
         for (const std::string& name : {dir_ + "/core", dir_ + "/core." + std::to_string(pid_)}) {
             if (!std::filesystem::exists(name)) continue;
-            const std::string traces = Backtraces(name);
+            const std::string traces = Backtraces(TEST_Quote(name));
             std::filesystem::remove(name);
             return "\n" + traces;
         }
@@ -342,7 +345,7 @@ void SaveStills(Display* d, Clock::time_point scene_clock) {
 // place in the (position-independent) executable plus where the executable's
 // first mapping starts (a sanitizer's shadow memory may come before it).
 uintptr_t EntryIndexAddress(pid_t pid) {
-    FILE* nm = popen("nm " AMBER_PROGRAM, "r");
+    FILE* nm = popen(("nm " + TEST_Quote(AMBER_PROGRAM)).c_str(), "r");
     char line[512];
     uintptr_t offset = 0;
     while (nm && fgets(line, sizeof line, nm))
@@ -754,42 +757,6 @@ TEST(ProgramSound, BrokenSoundtrackPlaysSilently) {
     }
 }
 
-// A window manager from Debian on the test's X server, for as long as it lives.
-class WindowManager {
-public:
-    WindowManager() {
-        pid_ = fork();
-        if (pid_ == 0) {
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
-            execlp("openbox", "openbox", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        // It is in charge once it lists what it supports on the root window.
-        Display* d = XOpenDisplay(nullptr);
-        const Atom supported = XInternAtom(d, "_NET_SUPPORTED", False);
-        for (auto end = Clock::now() + 10s; Clock::now() < end; std::this_thread::sleep_for(50ms)) {
-            int format;
-            unsigned long count, after;
-            Atom type;
-            unsigned char* data = nullptr;
-            XGetWindowProperty(d, DefaultRootWindow(d), supported, 0, 1, False, AnyPropertyType, &type,
-                               &format, &count, &after, &data);
-            XFree(data);
-            if (count > 0) break;
-        }
-        XCloseDisplay(d);
-    }
-    ~WindowManager() {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-
-private:
-    pid_t pid_;
-};
-
 // The mean difference, out of 255 a channel, between a still and the
 // screen's rectangle at (x0, y0), w x h, averaged down to the still's size.
 double MeanDifference(const MEDIA_Picture& still, const MEDIA_Picture& screen, int x0, int y0, int w,
@@ -832,8 +799,9 @@ constexpr int kScreenMoment = 5;
 // right) or width (bars above and below), centred on black.
 TEST(ProgramScreens, ShowTheWholePictureScaledAndCentredOnBlack) {
     const std::string dir = testing::TempDir();
-    const std::string capture = std::string(AMBER_CAPTURE) + " --still " + std::to_string(kScreenMoment);
-    ASSERT_EQ(std::system(("cd " + dir + " && " + capture + " >/dev/null 2>&1").c_str()), 0);
+    const std::string capture =
+        TEST_Quote(AMBER_CAPTURE) + " --still " + std::to_string(kScreenMoment);
+    ASSERT_EQ(std::system(("cd " + TEST_Quote(dir) + " && " + capture + " >/dev/null 2>&1").c_str()), 0);
     MEDIA_Picture still;
     ASSERT_TRUE(MEDIA_ReadPng(dir + "amber_grid_at_" + std::to_string(kScreenMoment) + ".png", &still));
     for (const auto& [width, height] : {std::pair{1920, 1080}, std::pair{1280, 1024}})
@@ -841,8 +809,7 @@ TEST(ProgramScreens, ShowTheWholePictureScaledAndCentredOnBlack) {
             SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) +
                          (managed ? " with a window manager" : " without a window manager"));
             XVFB_Start(width, height);
-            std::optional<WindowManager> manager;
-            if (managed) manager.emplace();
+            if (managed) XVFB_StartWindowManager();
             const auto start = Clock::now();
             Program p("dummy", AMBER_BUILD_DIR, width, height);
             ASSERT_TRUE(p.WaitFor("VELQ_CORE\n", 20s)) << p.output();

@@ -12,29 +12,19 @@ source "$source_dir/tests/release/common.sh"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# In namespaces of its own: plays the folder in the root, mounted over its
-# /opt, against a new Xvfb; Escape ends it. The mounts go with the namespace,
-# leaving the cached root as made.
+# In namespaces of its own, on the test's X server: plays the folder in the
+# root, mounted over its /opt; Escape ends it. The mounts go with the
+# namespace, leaving the cached root as made.
 if [ "${1:-}" = --play ]; then
   root=$2 folder=/opt/amber_grid-linux-x86_64
   mount --bind "$3" "$root/opt"
   for dir in /dev /proc /sys; do mount --rbind "$dir" "$root$dir"; done
-  # Only the X sockets' folder is the namespace's own: the build folder, and
-  # so the root, may lie under /tmp.
-  mkdir -p /tmp/.X11-unix
-  mount -t tmpfs -o mode=1777 tmpfs /tmp/.X11-unix
-  mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
-  # Without a window manager the program is the only client: its first
-  # connection's close would reset the server under the next one.
-  Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-  await 300 "$work/display" "" || { echo "FAIL: Xvfb did not start"; exit 1; }
-  export DISPLAY=:$(cat "$work/display")
   (status=0
    timeout 120 chroot --userspec=nobody:nogroup "$root" /usr/bin/env -i DISPLAY="$DISPLAY" \
-     SDL_AUDIODRIVER=dummy LD_DEBUG=libs "$folder/amber_grid" >"$work/out" 2>"$work/libs" ||
-     status=$?
+     SDL_AUDIODRIVER=dummy LD_DEBUG=libs ${AMBER_TEST_RUN:+AMBER_TEST_RUN="$AMBER_TEST_RUN"} \
+     "$folder/amber_grid" >"$work/out" 2>"$work/libs" || status=$?
    echo $status >"$work/status") &
   program=$!
   # What the program said besides the loader's lines.
@@ -55,7 +45,6 @@ if [ "${1:-}" = --play ]; then
   await 50 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] ||
     fail "Escape: status $(cat "$work/status" 2>/dev/null || echo 'none within 5 s')"
   wait $program
-  kill %1
   [ "$failures" = 0 ]
   exit
 fi
@@ -86,8 +75,8 @@ sdl=$(find "$root" -name 'libSDL*' -o -name 'libsamplerate*' -o -name 'libdecor*
 mkdir "$work/demos"
 tar xzf "$work/amber_grid-linux-x86_64.tar.gz" -C "$work/demos"
 
-# Its own mount and network namespaces give the test's X server a /tmp and
-# abstract sockets of its own, which another test's server cannot take.
-unshare --mount --net --propagation private "$0" --play "$root" "$work/demos" ||
+# A network namespace of its own gives the test's X server abstract sockets
+# that another test's server cannot take, and the program no network.
+unshare --mount --net --propagation private "$build/amber_xvfb_run" "$0" --play "$root" "$work/demos" ||
   failures=$((failures + 1))
 [ "$failures" = 0 ]

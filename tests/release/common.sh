@@ -35,7 +35,6 @@ bare_root() {
     ${packages:+--include="${packages// /,}"} "$suite" "$cache/new" "$mirror" \
     >"$cache/debootstrap.log" 2>&1 || { tail -n 20 "$cache/debootstrap.log"; return 1; }
   chroot "$cache/new" apt-get clean
-  mkdir -p "$cache/new/tmp/.X11-unix"
   mv "$cache/new" "$cache/root"
   echo "$key" >"$cache/key"
 }

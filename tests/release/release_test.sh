@@ -7,7 +7,7 @@ set -euo pipefail
 
 # Under the test's Xvfb: plays until the loading entry shows, then Escape.
 if [ "${1:-}" = --play-and-quit ]; then
-  (cd "$work" && SDL_AUDIODRIVER=dummy LD_DEBUG=libs "$folder/amber_grid" >"$work/out" 2>"$work/libs") &
+  (cd "$work" && SDL_AUDIODRIVER=dummy LD_DEBUG=libs timeout 60 "$folder/amber_grid" >"$work/out" 2>"$work/libs") &
   for _ in $(seq 200); do grep -q VELQ_CORE "$work/out" 2>/dev/null && break; sleep 0.1; done
   xdotool key Escape
   wait $! && echo 0 || echo $?
@@ -20,7 +20,8 @@ trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-for copy in a b; do "$source_dir/release/pack.sh" "$work/$copy" "${1:?usage: release_test.sh BUILD}" >/dev/null; done
+build=$(realpath "${1:?usage: release_test.sh BUILD}")
+for copy in a b; do "$source_dir/release/pack.sh" "$work/$copy" "$build" >/dev/null; done
 tarball=amber_grid-linux-x86_64.tar.gz
 cmp -s "$work/a/$tarball" "$work/b/$tarball" || fail "two packs differ"
 
@@ -32,7 +33,7 @@ export folder="$unpacked/amber_grid-linux-x86_64" work
 
 for mode in writable read-only; do
   [ "$mode" = read-only ] && chmod -R a-w "$unpacked"
-  status=$(xvfb-run -a -s "-screen 0 640x480x24" "$0" --play-and-quit)
+  status=$("$build/amber_xvfb_run" "$0" --play-and-quit)
   [ "$status" = 0 ] && grep -q VELQ_CORE "$work/out" || fail "$mode folder: status $status: $(cat "$work/out")"
   for lib in libSDL-1.2.so.0 libSDL2-2.0.so.0 libmpg123.so.0; do
     grep -qF "calling init: $folder/lib/$lib" "$work/libs" || fail "$mode folder: $lib not from the folder"

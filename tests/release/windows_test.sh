@@ -5,14 +5,25 @@
 # on a private Xvfb with a window manager and SDL's dummy audio, it prints
 # its trace lines in order, shows the loading still amber_capture makes at
 # 2 s, ends on Escape with status 0 within a second, and on a drive that is
-# not a drive with its message and status 1.
+# not a drive with its message and status 1. wine's home and prefix lie in
+# BUILD, and every wine process ends with the test.
 set -euo pipefail
 build=$(realpath "${1:?usage: windows_test.sh BUILD CAPTURE STILLCMP}")
+# A screen of the program's size, with a window manager as every desktop
+# has: without one, wine waits seconds for a closed window to go.
+[ "${AMBER_ON_SCREEN:-}" = "$build" ] ||
+  AMBER_ON_SCREEN=$build exec "$build/amber_xvfb_run" --window-manager "$0" "$@"
 capture=$(realpath "${2:?}") stillcmp=$(realpath "${3:?}")
 source_dir=$(realpath "$(dirname "$0")/../..")
 source "$source_dir/tests/release/common.sh"
+# The prefix is made once (seconds), then reused. wine's menu builder would
+# write menus and file associations into the home; it stays off.
+export HOME=$build/wine-home WINEPREFIX=$build/wine-prefix WINEDEBUG=-all SDL_AUDIODRIVER=dummy
+export WINEDLLOVERRIDES=winemenubuilder.exe=d
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+# wineserver keeps its socket in a folder under TMPDIR.
+export TMPDIR=$work
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -25,22 +36,15 @@ unzip -q "$work/a/$zip" -d "$unpacked"
 folder="$unpacked/amber_grid-windows-x86_64"
 "$source_dir/release/windows/check_folder.sh" "$folder" || fail "the folder needs what Windows lacks"
 
-# A screen of the program's size, with a window manager as every desktop
-# has: without one, wine waits seconds for a closed window to go.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
-openbox >/dev/null 2>&1 &
-# The prefix lives in the build folder: made once (seconds), then reused.
-export WINEPREFIX=$build/wine-prefix WINEDEBUG=-all SDL_AUDIODRIVER=dummy
-/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+mkdir -p "$HOME"
+timeout 300 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 
 # Starts the program in the background; its status lands in $work/status.
 start() {
   rm -f "$work/status"
   (cd "$work/elsewhere"
    status=0
-   /usr/lib/wine/wine64 "$folder/amber_grid.exe" >"$work/out" 2>/dev/null || status=$?
+   timeout 60 /usr/lib/wine/wine64 "$folder/amber_grid.exe" >"$work/out" 2>/dev/null || status=$?
    echo $status >"$work/status") &
   program=$!
 }

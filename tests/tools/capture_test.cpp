@@ -20,6 +20,7 @@
 #include "engine/velq2.h"
 #include "engine/velq_step.h"
 #include "headless/mp3_decode.h"
+#include "tests/support/shell_quote.h"
 
 namespace {
 
@@ -38,13 +39,22 @@ std::string Output(const std::string& command, int* status = nullptr) {
 
 // What ffmpeg writes to its standard output when reading file from kDir.
 std::string Ffmpeg(const std::string& file, const std::string& output_options) {
-    return Output("ffmpeg -v error -i " + kDir + file + " " + output_options + " -");
+    return Output("ffmpeg -v error -i " + TEST_Quote(kDir + file) + " " + output_options + " -");
 }
 
 // The capture command, run in kDir's folder sub: tests that run at the same
 // time write their stills in folders of their own.
 std::string Capture(const std::string& options, const std::string& sub = "") {
-    return "cd " + kDir + sub + " && " + AMBER_CAPTURE + " " + options + " >/dev/null 2>&1";
+    return "cd " + TEST_Quote(kDir + sub) + " && " + TEST_Quote(AMBER_CAPTURE) + " " + options +
+           " >/dev/null 2>&1";
+}
+
+// Every tool's program, as AMBER_TOOLS lists them between bars.
+std::vector<std::string> Tools() {
+    std::vector<std::string> tools;
+    std::istringstream list(AMBER_TOOLS);
+    for (std::string tool; std::getline(list, tool, '|');) tools.push_back(tool);
+    return tools;
 }
 
 // The lag, in sample frames, at which the left channel of a differs least
@@ -106,7 +116,7 @@ TEST(Capture, HdVideoCentresTheStillsPictureBetweenBlackBars) {
     ASSERT_EQ(std::system(Capture(options, "hd").c_str()), 0);
     EXPECT_EQ(Output("ffprobe -v error -select_streams v -of csv=p=0 -show_entries "
                      "stream=profile,width,height " +
-                     kDir + "hd/big.mp4"),
+                     TEST_Quote(kDir + "hd/big.mp4")),
               "High,1920,1080\n");
     const std::string still = Ffmpeg("hd/amber_grid_at_3.png", "-f rawvideo -pix_fmt rgb24");
     const std::string picture = Crop(1440, 240), bar = Crop(240, 0);
@@ -124,11 +134,10 @@ TEST(Capture, HdVideoCentresTheStillsPictureBetweenBlackBars) {
 // usage on standard error, status 2. A stretch without frames is a wrong
 // argument, refused before anything is rendered.
 TEST(Capture, EveryToolAnswersHelpAndRefusesWrongArguments) {
-    std::istringstream tools(AMBER_TOOLS);
-    for (std::string tool; tools >> tool;) {
+    for (const std::string& tool : Tools()) {
         int help = -1, bogus = -1;
-        const std::string usage = Output(tool + " --help 2>/dev/null", &help);
-        const std::string said = Output(tool + " --bogus 2>&1 >/dev/null", &bogus);
+        const std::string usage = Output(TEST_Quote(tool) + " --help 2>/dev/null", &help);
+        const std::string said = Output(TEST_Quote(tool) + " --bogus 2>&1 >/dev/null", &bogus);
         EXPECT_TRUE(usage.starts_with("usage: ") && help == 0) << tool << ": " << usage;
         EXPECT_TRUE(said.find("usage: ") != std::string::npos && bogus == 2)
             << tool << ": " << said;
@@ -136,7 +145,9 @@ TEST(Capture, EveryToolAnswersHelpAndRefusesWrongArguments) {
     for (const char* stretch : {"--from 10 --to 5", "--from 5 --to 5", "--from 1e4"}) {
         int status = -1;
         const std::string said =
-            Output(std::string(AMBER_CAPTURE) + " -o /dev/null " + stretch + " 2>&1", &status);
+            Output(TEST_Quote(AMBER_CAPTURE) + " -o " + TEST_Quote(kDir + "refused.mp4") + " " +
+                       stretch + " 2>&1",
+                   &status);
         EXPECT_EQ(status, 2) << stretch;
         EXPECT_EQ(said.find("\rframe "), std::string::npos) << stretch << " rendered:\n" << said;
     }
@@ -153,20 +164,20 @@ TEST(Capture, AnOutputThatIsNoFileStaysAsItWas) {
     const auto is_fifo = [&] {
         return std::filesystem::is_fifo(std::filesystem::symlink_status(fifo));
     };
-    std::istringstream tools(AMBER_TOOLS);
-    std::string soundtrack;
-    while (tools >> soundtrack && !soundtrack.ends_with("/soundtrack")) {
-    }
+    const std::vector<std::string> tools = Tools();
+    const std::string soundtrack = *std::find_if(
+        tools.begin(), tools.end(), [](const std::string& t) { return t.ends_with("/soundtrack"); });
     // The reader gives up after a minute if the tool never opens the FIFO.
-    const std::string taken = Output("timeout 60 cat " + fifo + " | wc -c & " + soundtrack + " " +
-                                     fifo + " >/dev/null; wait");
+    const std::string taken = Output("timeout 60 cat " + TEST_Quote(fifo) + " | wc -c & " +
+                                     TEST_Quote(soundtrack) + " " + TEST_Quote(fifo) +
+                                     " >/dev/null; wait");
     EXPECT_GT(std::stol(taken), 1000000) << "soundtrack";
     EXPECT_TRUE(is_fifo()) << "soundtrack";
     std::ofstream(dir + "bin/ffmpeg") << "#!/bin/sh\nexit 1\n";
     std::filesystem::permissions(dir + "bin/ffmpeg", std::filesystem::perms::owner_all);
     int status = -1;
-    Output("PATH=\"" + dir + "bin:$PATH\" " + AMBER_CAPTURE + " --from 1 --to 1.2 -o " + fifo +
-               " 2>/dev/null",
+    Output("PATH=" + TEST_Quote(dir + "bin") + ":\"$PATH\" " + TEST_Quote(AMBER_CAPTURE) +
+               " --from 1 --to 1.2 -o " + TEST_Quote(fifo) + " 2>/dev/null",
            &status);
     EXPECT_EQ(status, 1);
     EXPECT_TRUE(is_fifo()) << "amber_capture";

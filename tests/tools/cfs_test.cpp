@@ -10,9 +10,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "media/png_write.h"
 #include "tests/support/archive_support.h"
+#include "tests/support/shell_quote.h"
 
 namespace {
 
@@ -21,8 +24,11 @@ struct ToolRun {
     std::string out;  // standard output and standard error together
 };
 
-ToolRun Cfs(const std::string& arguments) {
-    FILE* pipe = popen((std::string(CFS_TOOL) + " " + arguments + " 2>&1").c_str(), "r");
+// The tool run with these arguments, each one shell word.
+ToolRun Cfs(const std::vector<std::string>& arguments) {
+    std::string command = TEST_Quote(CFS_TOOL);
+    for (const std::string& argument : arguments) command += " " + TEST_Quote(argument);
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     ToolRun run{-1, ""};
     char chunk[512];
     for (size_t got; (got = fread(chunk, 1, sizeof chunk, pipe)) > 0;) run.out.append(chunk, got);
@@ -78,10 +84,10 @@ TEST(CfsTool, RoundTripKeepsPixelsAndTriangles) {
                           {"shl", CFS_TYPE_PNG24, CFS_WRITER_Picture(caption, 12, 6, 4, 2)},
                           {"pien2", CFS_TYPE_ASE, CFS_WRITER_Mesh(tris)}}));
 
-    const ToolRun verify = Cfs("verify " + drive);
+    const ToolRun verify = Cfs({"verify", drive});
     EXPECT_EQ(verify.status, 0) << verify.out;
     EXPECT_NE(verify.out.find("3 entries, 0 broken"), std::string::npos) << verify.out;
-    const ToolRun list = Cfs("list " + drive);
+    const ToolRun list = Cfs({"list", drive});
     EXPECT_EQ(list.status, 0);
     EXPECT_NE(list.out.find("4 x 3 tiles of 128 x 32, 512 x 96 pixels"), std::string::npos)
         << list.out;
@@ -91,9 +97,9 @@ TEST(CfsTool, RoundTripKeepsPixelsAndTriangles) {
     const std::filesystem::path files = Folder("cfs_round_trip");
     for (const char* name : {"sky1", "shl"})
         EXPECT_EQ(
-            Cfs("extract " + drive + " " + name + " " + (files / name).string() + ".png").status,
+            Cfs({"extract", drive, name, (files / name).string() + ".png"}).status,
             0);
-    EXPECT_EQ(Cfs("extract " + drive + " pien2 " + (files / "pien2.obj").string()).status, 0);
+    EXPECT_EQ(Cfs({"extract", drive, "pien2", (files / "pien2.obj").string()}).status, 0);
     uint32_t width = 0, height = 0;
     EXPECT_EQ(ReadPngRgb((files / "sky1.png").string(), width, height), sky);
     EXPECT_EQ(width, 512u);
@@ -101,10 +107,10 @@ TEST(CfsTool, RoundTripKeepsPixelsAndTriangles) {
     EXPECT_EQ(ReadPngRgb((files / "shl.png").string(), width, height), caption);
 
     const std::string repacked = (files / "again.cfs").string();
-    const ToolRun pack = Cfs("pack " + repacked + " " + files.string());
+    const ToolRun pack = Cfs({"pack", repacked, files.string()});
     ASSERT_EQ(pack.status, 0) << pack.out;
     EXPECT_EQ(DriveTriangles(repacked, "pien2"), tris);
-    EXPECT_EQ(Cfs("extract " + repacked + " sky1 " + (files / "back.png").string()).status, 0);
+    EXPECT_EQ(Cfs({"extract", repacked, "sky1", (files / "back.png").string()}).status, 0);
     EXPECT_EQ(ReadPngRgb((files / "back.png").string(), width, height), sky);
 }
 
@@ -114,19 +120,19 @@ TEST(CfsTool, PackSplitsPolygonsAndRefusesUntileablePictures) {
         << "# a unit square\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
            "vn 0 0 1\nf 1//1 2//1 3//1 -1//1\n";
     const std::string drive = (files / "quad.cfs").string();
-    ASSERT_EQ(Cfs("pack " + drive + " " + files.string()).status, 0);
+    ASSERT_EQ(Cfs({"pack", drive, files.string()}).status, 0);
     EXPECT_EQ(DriveTriangles(drive, "quad"), (std::vector<float>{0, 0, 0, 1, 0, 0, 1, 1, 0,  //
                                                                  0, 0, 0, 1, 1, 0, 0, 1, 0}));
 
     WritePngRgb((files / "odd.png").string(), std::vector<uint8_t>(6 * 4 * 3), 6, 4);
-    const ToolRun odd = Cfs("pack " + drive + " " + files.string());
+    const ToolRun odd = Cfs({"pack", drive, files.string()});
     EXPECT_EQ(odd.status, 1);
     EXPECT_NE(odd.out.find("odd.png: a 6 x 4 picture cannot be cut into tiles"), std::string::npos)
         << odd.out;
     std::filesystem::remove(files / "odd.png");
 
     std::ofstream((files / "bad.obj").string()) << "v 0 0 0\nf 1 2 3\n";
-    const ToolRun bad = Cfs("pack " + drive + " " + files.string());
+    const ToolRun bad = Cfs({"pack", drive, files.string()});
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.out.find("bad.obj:2: vertex 2 does not exist"), std::string::npos) << bad.out;
 }
@@ -139,7 +145,7 @@ TEST(CfsTool, VerifyNamesEveryBrokenEntry) {
     bytes[bytes.size() - 3] ^= 0xff;  // inside the last stream's checksum
     ARCHIVE_TEST_Patch(bytes, ARCHIVE_TEST_EntryField(1, offsetof(CFS_Entry, type)), 99);
     const std::string drive = ARCHIVE_TEST_File(bytes);
-    const ToolRun verify = Cfs("verify " + drive);
+    const ToolRun verify = Cfs({"verify", drive});
     EXPECT_EQ(verify.status, 1);
     EXPECT_NE(verify.out.find("tsy: ok, 1 triangle\n"), std::string::npos) << verify.out;
     EXPECT_NE(verify.out.find("ex_hb: type code 99 is neither a picture nor a mesh\n"),
@@ -147,15 +153,17 @@ TEST(CfsTool, VerifyNamesEveryBrokenEntry) {
     EXPECT_NE(verify.out.find("de: CFS_Read: Fatal error: decompression failed.\n"),
               std::string::npos);
     EXPECT_NE(verify.out.find("3 entries, 2 broken"), std::string::npos);
-    EXPECT_EQ(Cfs("extract " + drive + " de /dev/null").status, 1);
-    EXPECT_EQ(Cfs("extract " + drive + " nothing /dev/null").status, 1);
+    const std::string out = testing::TempDir() + "extracted";
+    EXPECT_EQ(Cfs({"extract", drive, "de", out}).status, 1);
+    EXPECT_EQ(Cfs({"extract", drive, "nothing", out}).status, 1);
 }
 
 TEST(CfsTool, WrongArgumentsShowUsage) {
-    for (const char* arguments :
-         {"", "list", "verify a b", "extract a b", "pack a", "unpack a b"}) {
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{}, {"list"}, {"verify", "a", "b"}, {"extract", "a", "b"},
+          {"pack", "a"}, {"unpack", "a", "b"}}) {
         const ToolRun run = Cfs(arguments);
-        EXPECT_EQ(run.status, 2) << arguments;
-        EXPECT_EQ(run.out.rfind("usage: cfs list DRIVE", 0), 0u) << arguments;
+        EXPECT_EQ(run.status, 2) << testing::PrintToString(arguments);
+        EXPECT_EQ(run.out.rfind("usage: cfs list DRIVE", 0), 0u) << testing::PrintToString(arguments);
     }
 }

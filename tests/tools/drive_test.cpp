@@ -15,6 +15,7 @@
 
 #include "archive/cfs.h"
 #include "archive/cfs_tiles.h"
+#include "tests/support/shell_quote.h"
 
 namespace {
 
@@ -183,7 +184,7 @@ TEST(DriveGeneration, TwoRunsWriteTheSameBytesAsTheBuild) {
     const std::string a = testing::TempDir() + "drive_a.cfs",
                       b = testing::TempDir() + "drive_b.cfs";
     for (const std::string& out : {a, b}) {
-        const std::string cmd = std::string(AMBER_MKDRIVE) + " " + out + " > /dev/null";
+        const std::string cmd = TEST_Quote(AMBER_MKDRIVE) + " " + TEST_Quote(out) + " > /dev/null";
         ASSERT_EQ(std::system(cmd.c_str()), 0);
     }
     const std::vector<char> first = ReadFile(a);

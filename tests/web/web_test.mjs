@@ -5,6 +5,7 @@ import { execFileSync, spawn } from 'node:child_process';
 import { mkdirSync, rmSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 
 const require = createRequire(new URL('../../web/package.json', import.meta.url));
 const puppeteer = require('puppeteer-core');
@@ -18,9 +19,10 @@ const [momentLine, entry2Line] = execFileSync(momentsTool, { encoding: 'utf8' })
 const moments = momentLine.split(',');
 rmSync(dir, { recursive: true, force: true });
 mkdirSync(dir, { recursive: true });
-// The server takes a free port and names it once it listens; it ends with
-// this script, however the script ends.
-const server = spawn('python3', ['-u', '-m', 'http.server', '-b', '127.0.0.1', '-d', site, '0'],
+// The server takes a free port and names it once it listens. It and the
+// browser end with this script, however the script ends, even killed.
+const server = spawn('setpriv', ['--pdeathsig', 'KILL', 'python3', '-u', '-m', 'http.server',
+                                 '-b', '127.0.0.1', '-d', site, '0'],
                      { stdio: ['ignore', 'pipe', 'ignore'] });
 process.on('exit', () => server.kill());
 const port = await new Promise((resolve, reject) => {
@@ -31,7 +33,8 @@ const port = await new Promise((resolve, reject) => {
 });
 const base = `http://127.0.0.1:${port}/`;
 const browser = await puppeteer.launch({
-  executablePath: '/usr/bin/chromium', headless: true, protocolTimeout: 600000,
+  executablePath: fileURLToPath(new URL('chromium.sh', import.meta.url)), headless: true,
+  protocolTimeout: 600000,
   // The stills and the played production run side by side in two pages,
   // both drawing as shown pages do.
   args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
