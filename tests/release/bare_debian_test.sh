@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # bare_debian_test.sh BUILD: the README's commands on a Debian 12 that has
 # nothing but debootstrap's minbase. A fresh copy of the root made once into
-# BUILD/bare-debian/ gets a clone of this tree (with its uncommitted changes);
-# there, with no display and no sound, as a newcomer would:
+# BUILD/bare-debian/ gets a clone of this tree (with its uncommitted changes),
+# under a path with a space and letters beyond ASCII; there, with no display
+# and no sound, as a newcomer would:
 #   ./play.sh        installs, builds and plays the whole tape to status 0;
 #   a configure without the extra DejaVu fonts names the file and the package;
 #   ./play.sh --web  builds the page and serves it;
@@ -12,7 +13,7 @@
 set -euo pipefail
 source_dir=$(realpath "$(dirname "$0")/../..")
 source "$source_dir/tests/release/common.sh"
-tree=/root/amber_grid
+tree="/root/démos à voir/amber_grid"
 
 # In namespaces of its own, PID 1 of a new PID namespace: everything started
 # here ends with this script, and every mount with its mount namespace.
@@ -52,7 +53,7 @@ if [ "${1:-}" = --inside ]; then
     local start=$SECONDS status
     timeout "$2" chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 PYTHONUNBUFFERED=1 \
       PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-      bash -c "cd $tree && $3" 2>&1 | stamp "$start" >"$logs/$1.log"
+      bash -c "cd '$tree' && $3" 2>&1 | stamp "$start" >"$logs/$1.log"
     status=${PIPESTATUS[0]}
     echo "$((SECONDS - start)) ended with status $status" >>"$logs/$1.log"
     return "$status"
