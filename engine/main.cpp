@@ -19,7 +19,7 @@ void OpenScreen() {
     VELQ_StartSDL();
     VELQ_ExitInit();
     VELQ_OpenScreen(SDL_FULLSCREEN | SDL_OPENGL);
-    DISPLAY_CoverScreen();
+    DISPLAY_TakeScreen();
 }
 
 }  // namespace
@@ -32,6 +32,7 @@ int SDL_main(int, char*[]) {
     for (;;) {
         if (VELQ_PLAY_Frame() == 1) break;
         SDL_GL_SwapBuffers();
+        DISPLAY_KeepKeyboard();
         if (VELQ_QuitRequested()) break;
         // A signal or another thread's failure asks for the end.
         const int pending = VELQ_ExitPending();

@@ -14,12 +14,19 @@ void DISPLAY_Watch(void (*closed)(), void (*lost)());
 // full-screen one where the screen is the picture's size. On any other
 // screen it scales the picture to the screen's height or width and centres
 // it on black, which needs a window covering the screen: where no window
-// manager sizes full-screen windows, DISPLAY_CoverScreen does it. The
+// manager sizes full-screen windows, DISPLAY_TakeScreen does it. The
 // environment may still ask SDL otherwise. Also keeps a software renderer
 // from drawing on threads of its own. Called before SDL starts.
 void DISPLAY_Prepare(int width, int height, bool full_screen);
 
-// Makes SDL's full-screen window cover the screen where DISPLAY_Prepare
-// found nobody else would, and ends the connection DISPLAY_Prepare kept for
-// a full screen. Called once SDL has opened the window.
-void DISPLAY_CoverScreen();
+// Makes SDL's full-screen window the viewer's: covers the screen where
+// DISPLAY_Prepare found nobody else would, and asks a window manager to make
+// it the active window. Ends the connection DISPLAY_Prepare kept. Does
+// nothing for a window that is not full-screen. Called once SDL has opened
+// the window.
+void DISPLAY_TakeScreen();
+
+// Keeps the keyboard with the full-screen window while another window holds
+// the focus, so that Escape always reaches the program. Called every frame,
+// on the thread that reads SDL's events.
+void DISPLAY_KeepKeyboard();

@@ -7,4 +7,6 @@ void DISPLAY_Watch(void (*)(), void (*)()) {}
 
 void DISPLAY_Prepare(int, int, bool) {}
 
-void DISPLAY_CoverScreen() {}
+void DISPLAY_TakeScreen() {}
+
+void DISPLAY_KeepKeyboard() {}

@@ -18,6 +18,7 @@ namespace {
 // More atoms than any window manager lists as supported.
 constexpr long kMaxAtoms = 1024;
 
+
 // Xlib's own handler, for every other error.
 XErrorHandler display_next = nullptr;
 void (*display_closed)() = nullptr;
@@ -52,7 +53,7 @@ namespace {
 // bare X server's only client, closing it before SDL connects would make the
 // server reset under SDL's connection.
 Display* display_own = nullptr;
-// Whether DISPLAY_CoverScreen has to size the window.
+// Whether DISPLAY_TakeScreen has to size the window.
 bool display_cover = false;
 
 // A window manager that follows the desktop conventions lists full-screen
@@ -106,19 +107,60 @@ void DISPLAY_Prepare(int width, int height, bool full_screen) {
         display_cover = !ManagesFullScreen(display_own);
 }
 
+namespace {
+
 // Without a window manager SDL's window keeps the picture's size while SDL
 // scales the picture for the whole screen into it: the viewer would see its
 // top-left corner, magnified.
-void DISPLAY_CoverScreen() {
+void CoverScreen(Window window) {
+    const int screen = DefaultScreen(display_own);
+    XMoveResizeWindow(display_own, window, 0, 0, DisplayWidth(display_own, screen),
+                      DisplayHeight(display_own, screen));
+    XRaiseWindow(display_own, window);
+}
+
+// Asks the window manager, where there is one, to make the window the active
+// one, as a program the viewer just started expects to be.
+void AskToBeActive(Window window) {
+    const Atom active = XInternAtom(display_own, "_NET_ACTIVE_WINDOW", False);
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = window;
+    request.xclient.message_type = active;
+    request.xclient.format = 32;
+    request.xclient.data.l[0] = 1;  // from an application
+    request.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_own, DefaultRootWindow(display_own), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &request);
+}
+
+// SDL's connection and the program's full-screen window, for the keyboard
+// grab; none for a window that is not full-screen.
+Display* display_sdl = nullptr;
+Window display_window = 0;
+
+}  // namespace
+
+void DISPLAY_TakeScreen() {
     if (!display_own) return;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (display_cover && SDL_GetWMInfo(&info) == 1) {
-        const int screen = DefaultScreen(display_own);
-        XMoveResizeWindow(display_own, info.info.x11.window, 0, 0,
-                          DisplayWidth(display_own, screen), DisplayHeight(display_own, screen));
-        XRaiseWindow(display_own, info.info.x11.window);
+    // SDL may draw through another window system, as on Wayland.
+    if (SDL_GetWMInfo(&info) == 1 && info.subsystem == SDL_SYSWM_X11) {
+        if (display_cover) CoverScreen(info.info.x11.window);
+        AskToBeActive(info.info.x11.window);
+        display_sdl = info.info.x11.display;
+        display_window = info.info.x11.window;
     }
     XCloseDisplay(display_own);  // flushes the requests
     display_own = nullptr;
+}
+
+// SDL 1.2 took the keyboard in full screen, so Escape reached the program
+// whichever window held the focus. SDL 2 holds the keyboard only while its
+// window has the focus, and lets it go when the focus moves elsewhere. The
+// grab is made on SDL's own connection, so that the keys come to SDL.
+void DISPLAY_KeepKeyboard() {
+    if (display_sdl && !(SDL_GetAppState() & SDL_APPINPUTFOCUS))
+        XGrabKeyboard(display_sdl, display_window, True, GrabModeAsync, GrabModeAsync, CurrentTime);
 }

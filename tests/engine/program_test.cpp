@@ -441,6 +441,52 @@ TEST(Program, PrintsMainFirstAndQuitsOnEscapeWithinASecond) {
     EXPECT_LT(Clock::now() - pressed, kQuitWithin);
 }
 
+// A window of another client, given the keyboard's focus.
+Window TakeFocus(Display* d) {
+    const Window other = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 64, 64, 0, 0, 0);
+    XSelectInput(d, other, StructureNotifyMask);
+    XMapRaised(d, other);
+    XEvent e;
+    do XWindowEvent(d, other, StructureNotifyMask, &e);
+    while (e.type != MapNotify);
+    XSetInputFocus(d, other, RevertToParent, CurrentTime);
+    XSync(d, False);
+    return other;
+}
+
+// Escape ends the program while another window holds the focus, with and
+// without a window manager; Alt-F4 ends it through a window manager that
+// closes windows on it.
+TEST(Program, EscapeQuitsWhateverHoldsTheFocusAndAltF4ClosesIt) {
+    struct Case {
+        const char* key;
+        bool managed, focus_elsewhere;
+    };
+    for (const Case c : {Case{"Escape", false, true}, {"Escape", true, true}, {"alt+F4", true, false}}) {
+        SCOPED_TRACE(std::string(c.key) + (c.managed ? " with" : " without") + " a window manager");
+        XVFB_Stop();
+        XVFB_Start();
+        if (c.managed) XVFB_StartWindowManager();
+        Program p("dummy");
+        WaitRunning(p);
+        Display* d = XOpenDisplay(nullptr);
+        if (c.focus_elsewhere) {
+            const Window other = TakeFocus(d);
+            std::this_thread::sleep_for(500ms);
+            Window focus;
+            int revert;
+            XGetInputFocus(d, &focus, &revert);
+            EXPECT_EQ(focus, other);
+        }
+        const auto pressed = Clock::now();
+        Xdotool("key " + std::string(c.key));
+        EXPECT_EQ(p.WaitExit(2 * kQuitWithin), 0) << p.output();
+        EXPECT_LT(Clock::now() - pressed, kQuitWithin);
+        XCloseDisplay(d);
+    }
+    XVFB_Stop();
+}
+
 TEST(Program, OtherKeysAndKeyReleasesDoNotQuit) {
     Program p;
     WaitRunning(p);

@@ -4,9 +4,9 @@
 # under a path with spaces and run under wine from another working folder,
 # on a private Xvfb with a window manager and SDL's dummy audio, it prints
 # its trace lines in order, shows the loading still amber_capture makes at
-# 2 s, ends on Escape with status 0 within a second, and on a drive that is
-# not a drive with its message and status 1. wine's home and prefix lie in
-# BUILD, and every wine process ends with the test.
+# 2 s, ends on Escape and on Alt-F4 with status 0 within a second, and on a
+# drive that is not a drive with its message and status 1. wine's home and
+# prefix lie in BUILD, and every wine process ends with the test.
 set -euo pipefail
 build=$(realpath "${1:?usage: windows_test.sh BUILD CAPTURE STILLCMP}")
 # A screen of the program's size, with a window manager as every desktop
@@ -58,9 +58,15 @@ ffmpeg -loglevel error -f x11grab -video_size 640x480 -i "$DISPLAY" -frames:v 1 
 mkdir -p "$build/frames" && cp "$work/wine_at_2.png" "$build/frames/windows_loading.png"
 await 200 "$work/out" "CFS_Close: Closing drive ... done." || fail "loading did not finish"
 trace_is_right "$work/out" || fail "trace lines: $(cat "$work/out")"
-xdotool key Escape
-await 10 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] || fail "Escape: status $(cat "$work/status" 2>/dev/null || echo 'none within a second')"
-wait $program
+# Escape, then Alt-F4, which the window manager turns into a close, each end
+# it with status 0 within a second.
+for key in Escape alt+F4; do
+  [ "$key" = Escape ] || { start; await 300 "$work/out" VELQ_CORE || fail "no VELQ_CORE before $key"; }
+  xdotool key "$key"
+  await 10 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] ||
+    fail "$key: status $(cat "$work/status" 2>/dev/null || echo 'none within a second')"
+  wait $program
+done
 
 echo "This is not a drive: only some text." >"$folder/amber_grid.cfs"
 start
