@@ -109,9 +109,9 @@ void XVFB_StartWindowManager() {
         _exit(127);
     }
     const auto end = std::chrono::steady_clock::now() + kWindowManagerWithin;
-    while (!ScreenIsManaged(d) && std::chrono::steady_clock::now() < end)
+    bool managed;
+    while (!(managed = ScreenIsManaged(d)) && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(50ms);
-    const bool managed = ScreenIsManaged(d);
     XCloseDisplay(d);
     if (!managed) throw std::runtime_error("openbox did not take the screen within 10 s");
 }

@@ -45,10 +45,8 @@ guard_note() {
 # Prints what differs from the note in $1 and returns 1 if anything does.
 guard_check() {
   local dir=$1 found=0 left
-  if ! diff <(cat "$dir/devices") <(guard_devices) >/dev/null; then
-    echo "machine guard: a device changed:"; diff "$dir/devices" <(guard_devices) | sed -n 's/^[<>]/ &/p'
-    found=1
-  fi
+  left=$(diff "$dir/devices" <(guard_devices) | sed -n 's/^[<>]/ &/p')
+  [ -z "$left" ] || { echo "machine guard: a device changed:"; echo "$left"; found=1; }
   left=$(guard_processes)
   [ -z "$left" ] || { echo "machine guard: processes the run started are still alive:"; sed 's/^/  /' <<<"$left"; found=1; }
   left=$(comm -13 "$dir/tmp" <(guard_tmp))
