@@ -9,6 +9,7 @@
 #include <X11/Xlib.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 
 #include "platform/display.h"
@@ -40,11 +41,16 @@ int OnError(Display* display, XErrorEvent* error) {
 
 }  // namespace
 
+// A request written after the server went away would otherwise end the
+// process by SIGPIPE, silently and with status 141, whenever the write
+// notices the loss before a read does; ignored, the write fails and Xlib
+// reports the lost connection like any other.
 void DISPLAY_Watch(void (*closed)(), void (*lost)()) {
     display_closed = closed;
     display_lost = lost;
     display_next = XSetErrorHandler(OnError);
     XSetIOErrorHandler(OnConnectionLost);
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 namespace {
