@@ -1,9 +1,9 @@
-// rand() as the GNU C library computes it, for the browser build: its C
-// library (musl) draws another sequence, and the scenes' random stripes
-// must flicker as they do in the native program and its references. The
-// generator is glibc's default additive feedback one, r[i] = r[i-3] +
-// r[i-31], seeded with 1 as an unseeded rand() is; each call returns the
-// next word shifted right by one. srand seeds it again.
+// rand() as the GNU C library computes it, for the browser and Windows
+// builds: their C libraries (musl, msvcrt) draw other sequences, and the
+// scenes' random stripes must flicker as they do in the native program and
+// its references. The generator is glibc's default additive feedback one,
+// r[i] = r[i-3] + r[i-31], seeded with 1 as an unseeded rand() is; each
+// call returns the next word shifted right by one. srand seeds it again.
 #include <cstdint>
 
 namespace {

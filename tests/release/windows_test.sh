@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # windows_test.sh BUILD CAPTURE STILLCMP: the Windows zip, packed twice from
-# BUILD's data, gives the same bytes and passes its folder check; unzipped
-# under a path with spaces and run under wine from another working folder,
-# on a private Xvfb with a window manager and SDL's dummy audio, it prints
-# its trace lines in order, shows the loading still amber_capture makes at
-# 2 s, ends on Escape and on Alt-F4 with status 0 within a second, and on a
-# drive that is not a drive with its message and status 1. wine's home and
-# prefix lie in BUILD, and every wine process ends with the test.
+# BUILD's data, gives the same bytes and passes its folder check, and its
+# program draws glibc's rand() sequence, not msvcrt's; unzipped under a path
+# with spaces and run under wine from another working folder, on a private
+# Xvfb with a window manager and SDL's dummy audio, at 96, 144 and 192 DPI,
+# it prints its trace lines in order, shows the loading still amber_capture
+# makes at 2 s, writes nothing into wine's registry or drive C:, ends on
+# Escape and on Alt-F4 with status 0 within a second, and on a drive that is
+# not a drive with its message and status 1. wine's home and prefix lie in
+# BUILD, and every wine process ends with the test.
 set -euo pipefail
 build=$(realpath "${1:?usage: windows_test.sh BUILD CAPTURE STILLCMP}")
 # A screen of the program's size, with a window manager as every desktop
@@ -35,6 +37,8 @@ mkdir -p "$unpacked" "$work/elsewhere"
 unzip -q "$work/a/$zip" -d "$unpacked"
 folder="$unpacked/amber_grid-windows-x86_64"
 "$source_dir/release/windows/check_folder.sh" "$folder" || fail "the folder needs what Windows lacks"
+! x86_64-w64-mingw32-objdump -p "$folder/amber_grid.exe" | grep -qwE 'rand|srand' ||
+  fail "the program imports msvcrt's rand()"
 
 mkdir -p "$HOME"
 timeout 300 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
@@ -49,28 +53,54 @@ start() {
   program=$!
 }
 
-start
-await 300 "$work/out" VELQ_CORE || fail "no VELQ_CORE: $(cat "$work/out")"
-sleep 1.8
-ffmpeg -loglevel error -f x11grab -video_size 640x480 -i "$DISPLAY" -frames:v 1 "$work/wine_at_2.png"
+# What the prefix holds that a program could write: its registry and drive
+# C:'s files. Left out is wine's own bookkeeping: each key's time of change,
+# the display driver's date of each session, and the network cards' key,
+# which each session makes or drops. wineserver writes the registry out when
+# it ends.
+prefix_state() {
+  /usr/lib/wine/wineserver -w
+  (cd "$WINEPREFIX" &&
+   sed -E '/^#time=/d; s/^(\[.*\]) [0-9]+$/\1/; /^"DriverDateData"=/d; /NetworkCards\]$/d; /^$/d' \
+     ./*.reg &&
+   find drive_c -type f -printf '%p %s %T@\n' | LC_ALL=C sort)
+}
+
 (cd "$work" && "$capture" --still 2 >/dev/null 2>&1)
-"$stillcmp" "$work/amber_grid_at_2.png" "$work/wine_at_2.png" || fail "the loading screen differs"
-mkdir -p "$build/frames" && cp "$work/wine_at_2.png" "$build/frames/windows_loading.png"
-await 200 "$work/out" "CFS_Close: Closing drive ... done." || fail "loading did not finish"
-trace_is_right "$work/out" || fail "trace lines: $(cat "$work/out")"
-# Escape, then Alt-F4, which the window manager turns into a close of the
-# active window, each end it with status 0 within a second.
-for key in Escape alt+F4; do
-  if [ "$key" = alt+F4 ]; then
-    start
-    timeout 30 xdotool search --sync --limit 1 --name 'amber_grid$' windowactivate --sync ||
-      fail "the program's window did not become the active one"
+mkdir -p "$build/frames"
+# The desktop scaling a laptop or a 4K screen has: the loading still
+# regardless. The last run also checks that a run leaves no trace.
+for dpi in 96 144 192; do
+  /usr/lib/wine/wine64 reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+    /d "$dpi" /f >/dev/null 2>&1
+  [ "$dpi" != 192 ] || prefix_state >"$work/prefix_before"
+  start
+  await 300 "$work/out" VELQ_CORE || fail "$dpi DPI: no VELQ_CORE: $(cat "$work/out")"
+  sleep 1.8
+  frame=$build/frames/windows_loading_${dpi}dpi.png
+  ffmpeg -loglevel error -y -f x11grab -video_size 640x480 -i "$DISPLAY" -frames:v 1 "$frame"
+  "$stillcmp" "$work/amber_grid_at_2.png" "$frame" || fail "$dpi DPI: the loading screen differs"
+  if [ "$dpi" = 96 ]; then
+    await 200 "$work/out" "CFS_Close: Closing drive ... done." || fail "loading did not finish"
+    trace_is_right "$work/out" || fail "trace lines: $(cat "$work/out")"
   fi
-  xdotool key "$key"
+  xdotool key Escape
   await 10 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] ||
-    fail "$key: status $(cat "$work/status" 2>/dev/null || echo 'none within a second')"
+    fail "$dpi DPI: Escape: status $(cat "$work/status" 2>/dev/null || echo 'none within a second')"
   wait $program
 done
+prefix_state >"$work/prefix_after"
+diff "$work/prefix_before" "$work/prefix_after" || fail "a run changed wine's prefix"
+
+# Alt-F4, which the window manager turns into a close of the active window,
+# ends it with status 0 within a second.
+start
+timeout 30 xdotool search --sync --limit 1 --name 'amber_grid$' windowactivate --sync ||
+  fail "the program's window did not become the active one"
+xdotool key alt+F4
+await 10 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] ||
+  fail "Alt-F4: status $(cat "$work/status" 2>/dev/null || echo 'none within a second')"
+wait $program
 
 echo "This is not a drive: only some text." >"$folder/amber_grid.cfs"
 start
