@@ -8,8 +8,8 @@
 #                        browser test's puppeteer-core, the Windows program
 #                        (the default)
 #   ./setup.sh release   play, and what the release's packing needs
-#   ./setup.sh windows   play, and the Windows release's cross-compiler, its
-#                        libraries' source packages and wine to check it
+#   ./setup.sh windows   release, and the Windows release's cross-compiler,
+#                        its libraries' source packages and wine to check it
 #   ./setup.sh --list    prints each profile's packages, installs nothing
 #
 # play.sh, test.sh and release.sh call it; each later profile's packages
@@ -25,7 +25,7 @@ own[play]="build-essential cmake pkg-config libsdl1.2-compat-dev libgl-dev libgl
   fonts-dejavu-core fonts-dejavu-extra xvfb xauth"
 own[web]="emscripten python3" includes[web]=play
 own[release]="patchelf ffmpeg" includes[release]=play
-own[windows]="mingw-w64 g++-mingw-w64-x86-64-posix wine64 dpkg-dev zip unzip" includes[windows]=play
+own[windows]="mingw-w64 g++-mingw-w64-x86-64-posix wine64 dpkg-dev zip unzip" includes[windows]=release
 own[test]="libgtest-dev libgles-dev clang libclang-rt-14-dev xdotool gdb chromium nodejs npm openbox
   debootstrap git" includes[test]="web release windows"
 profiles="play web release windows test"

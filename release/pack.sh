@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # release/pack.sh OUT [DATA]: builds the release's program in build-release/
-# and packs OUT/amber_grid-linux-x86_64.tar.gz, with the drive and soundtrack
-# of the built folder DATA (build/ unless given). ./release.sh runs it after
-# the set-up; the release test runs it too.
+# and packs OUT/amber_grid-linux-x86_64.tar.gz, with the drive, soundtrack
+# and screenshot of the built folder DATA (build/ unless given).
+# ./release.sh runs it after the set-up; the release test runs it too.
 set -euo pipefail
 out=$(realpath -m "${1:?usage: release/pack.sh OUT [DATA]}")
 cd "$(dirname "$0")/.."
@@ -26,12 +26,14 @@ linked_in=(libstdc++-12-dev libglu1-mesa-dev zlib1g)
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DAMBER_RELEASE=ON \
   -DAMBER_DATA_FROM="$data" >/dev/null
 cmake --build build-release -j "$(nproc)" --target amber_grid amber_drive amber_music
+cmake --build "$data" -j "$(nproc)" --target amber_screenshot >/dev/null
 
 stage=build-release/stage
 folder=$stage/$name
 rm -rf "$stage"
 mkdir -p "$folder/lib" "$folder/licenses" "$out"
-cp build-release/amber_grid.cfs build-release/amber_grid.mp3 release/README.txt "$folder/"
+cp build-release/amber_grid.cfs build-release/amber_grid.mp3 release/README.txt \
+  "$data/screenshot.png" "$folder/"
 strip -o "$folder/amber_grid" build-release/amber_grid
 for entry in "${bundled[@]}"; do
   read -r lib package <<<"$entry"

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # release/windows/pack.sh OUT [DATA]: builds the program for Windows
 # (release/windows/build.sh) and packs OUT/amber_grid-windows-x86_64.zip,
-# with the drive and soundtrack of the built folder DATA (build/ unless
-# given). ./release.sh --windows runs it after the set-up; the windows test
-# runs it too.
+# with the drive, soundtrack and screenshot of the built folder DATA
+# (build/ unless given). ./release.sh --windows runs it after the set-up;
+# the windows test runs it too.
 set -euo pipefail
 out=$(realpath -m "${1:?usage: release/windows/pack.sh OUT [DATA]}")
 cd "$(dirname "$0")/../.."
@@ -12,6 +12,7 @@ name=amber_grid-windows-x86_64
 deps=$PWD/build-win/deps
 
 release/windows/build.sh >/dev/null
+cmake --build "$data" -j "$(nproc)" --target amber_screenshot >/dev/null
 
 stage=build-win/stage
 folder=$stage/$name
@@ -19,7 +20,7 @@ rm -rf "$stage"
 mkdir -p "$folder/licenses" "$out"
 cp build-win/program/amber_grid.exe "$folder/"
 cp "$deps/bin/SDL2.dll" "$folder/"
-cp "$data/amber_grid.cfs" "$data/amber_grid.mp3" "$folder/"
+cp "$data/amber_grid.cfs" "$data/amber_grid.mp3" "$data/screenshot.png" "$folder/"
 # Windows' own line ends, for Notepad.
 sed 's/$/\r/' release/windows/README.txt >"$folder/README.txt"
 for source in libsdl2 mpg123 zlib; do

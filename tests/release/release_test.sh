@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # release_test.sh BUILD: the release packed twice from BUILD's data gives the
 # same bytes; unpacked under a path with spaces it passes the release's own
-# folder check, and from another working folder, writable and read-only, it
-# loads its own SDL, SDL 2 and libmpg123 and ends on Escape with status 0.
+# folder check and holds its screenshot, and from another working folder,
+# writable and read-only, it loads its own SDL, SDL 2 and libmpg123 and ends
+# on Escape with status 0.
 set -euo pipefail
 
 # Under the test's Xvfb: plays until the loading entry shows, then Escape.
@@ -30,6 +31,12 @@ mkdir -p "$unpacked"
 tar xzf "$work/a/$tarball" -C "$unpacked"
 export folder="$unpacked/amber_grid-linux-x86_64" work
 "$source_dir/release/check_folder.sh" "$folder" || fail "the folder needs what a party machine lacks"
+# The screenshot in the folder, and the one for the archives beside it.
+png_size() { ffprobe -v error -show_entries stream=codec_name,width,height -of csv=p=0 "$1"; }
+[ "$(png_size "$folder/screenshot.png")" = png,640,480 ] || fail "no 640 x 480 screenshot.png"
+[ "$(png_size "$build/amber_grid-400x300.png")" = png,400,300 ] &&
+  [ "$(stat -c %s "$build/amber_grid-400x300.png")" -lt 65536 ] ||
+  fail "amber_grid-400x300.png is not a 400 x 300 PNG under 64 KB"
 
 for mode in writable read-only; do
   [ "$mode" = read-only ] && chmod -R a-w "$unpacked"

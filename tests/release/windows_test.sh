@@ -39,6 +39,7 @@ folder="$unpacked/amber_grid-windows-x86_64"
 "$source_dir/release/windows/check_folder.sh" "$folder" || fail "the folder needs what Windows lacks"
 ! x86_64-w64-mingw32-objdump -p "$folder/amber_grid.exe" | grep -qwE 'rand|srand' ||
   fail "the program imports msvcrt's rand()"
+cmp -s "$folder/screenshot.png" "$build/screenshot.png" || fail "no screenshot.png"
 
 mkdir -p "$HOME"
 timeout 300 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
