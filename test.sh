@@ -8,11 +8,12 @@
 #                      moments and timing checked in virtual time
 #   ./test.sh --soak   the quick run twice, then everything long: the
 #                      whole tape in real time, quits at 20 seeded moments,
-#                      every damaged drive and broken soundtrack, the timed
-#                      fuzz sessions, the README's commands on a bare Debian
-#                      12 root (as root), and the program's long runs again
-#                      in the AddressSanitizer + UndefinedBehaviorSanitizer
-#                      build
+#                      Escape at 40 random moments (another window focused
+#                      in half of them), every damaged drive and broken
+#                      soundtrack, the timed fuzz sessions, the README's
+#                      commands on a bare Debian 12 root (as root), and the
+#                      program's long runs again in the AddressSanitizer +
+#                      UndefinedBehaviorSanitizer build
 #
 # After each pass the machine guard checks that the tests left the machine as
 # they found it: its devices, processes, /tmp and mounts.
@@ -52,4 +53,5 @@ guarded build -j "$(nproc)" -L soak
 # The sanitizer build takes build/'s drive and soundtrack as they are.
 cmake -S . -B build-asan -DAMBER_ASAN=ON -DAMBER_DATA_FROM="$PWD/build" >/dev/null
 cmake --build build-asan -j "$(nproc)" --target program_tests amber_grid amber_drive amber_music
-guarded build-asan -L soak -R Program
+# Escape's stress adds nothing there that the quits do not check.
+guarded build-asan -L soak -R Program -E ProgramEscapes

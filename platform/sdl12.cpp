@@ -67,9 +67,9 @@ SDL12_Surface* SDL12_SetVideoMode(int width, int height, int, Uint32 flags) {
     sdl12_context = SDL_GL_CreateContext(sdl12_window);
     if (!sdl12_context) return nullptr;
     // SDL 1.2 took the keyboard in full screen; SDL 2 does only when asked.
-    // While the program has the focus, the system's own shortcuts (Alt-Tab,
-    // the Windows key) then cannot take it away, and Escape stays ours.
-    // Alt-F4 still closes the window.
+    // While the program has the focus, the system's own shortcuts (the
+    // Windows key) then cannot take it away, and Escape stays ours. Alt-F4
+    // still closes the window, and Alt-Tab minimizes it.
     if (flags & SDL12_FULLSCREEN) SDL_SetWindowKeyboardGrab(sdl12_window, SDL_TRUE);
     sdl12_screen = {flags, width, height};
     return &sdl12_screen;
