@@ -1,33 +1,21 @@
-// The browser's and Windows' rand(), linked into this test in place of the
-// C library's, against the GNU C library's own generator: random_r draws
-// rand()'s sequence from a state of its own.
+// The rand() the browser and Windows builds link, here in place of the C
+// library's, against glibc's own generator: random_r draws rand()'s
+// sequence from a state of its own.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-namespace {
-
-constexpr int kDraws = 2000;
-constexpr int kStateBytes = 128;  // the size rand() uses
-
-// Whether rand() now draws what glibc draws after seeding with seed.
-void ExpectGlibcSequence(unsigned seed) {
-    char state[kStateBytes];
-    random_data data{};
-    initstate_r(seed, state, sizeof state, &data);
-    for (int i = 0; i < kDraws; ++i) {
-        int32_t expected;
-        random_r(&data, &expected);
-        ASSERT_EQ(rand(), expected) << "seed " << seed << ", draw " << i;
-    }
-}
-
-}  // namespace
-
+// Unseeded first (seed -1 here), which draws as seeded with 1.
 TEST(RandGlibc, DrawsGlibcsSequenceUnseededAndForEverySeed) {
-    ExpectGlibcSequence(1);  // unseeded: as seeded with 1
-    for (const unsigned seed : {0u, 1u, 42u, 2147483646u}) {
-        srand(seed);
-        ExpectGlibcSequence(seed);
+    for (const long seed : {-1L, 0L, 1L, 42L, 2147483646L}) {
+        if (seed >= 0) srand(unsigned(seed));
+        char state[128];  // the size rand() uses
+        random_data data{};
+        initstate_r(seed < 0 ? 1 : unsigned(seed), state, sizeof state, &data);
+        for (int i = 0; i < 2000; ++i) {
+            int32_t expected;
+            random_r(&data, &expected);
+            ASSERT_EQ(rand(), expected) << "seed " << seed << ", draw " << i;
+        }
     }
 }

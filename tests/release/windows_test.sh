@@ -54,6 +54,14 @@ start() {
   program=$!
 }
 
+# Presses the key $1, which ends the program with status 0 within a second.
+quit_by() {
+  xdotool key "$1"
+  await 10 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] ||
+    fail "$1: status $(cat "$work/status" 2>/dev/null || echo 'none within a second')"
+  wait $program
+}
+
 # What the prefix holds that a program could write: its registry and drive
 # C:'s files. Left out is wine's own bookkeeping: each key's time of change,
 # the display driver's date of each session, and the network cards' key,
@@ -85,23 +93,16 @@ for dpi in 96 144 192; do
     await 200 "$work/out" "CFS_Close: Closing drive ... done." || fail "loading did not finish"
     trace_is_right "$work/out" || fail "trace lines: $(cat "$work/out")"
   fi
-  xdotool key Escape
-  await 10 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] ||
-    fail "$dpi DPI: Escape: status $(cat "$work/status" 2>/dev/null || echo 'none within a second')"
-  wait $program
+  quit_by Escape
 done
 prefix_state >"$work/prefix_after"
 diff "$work/prefix_before" "$work/prefix_after" || fail "a run changed wine's prefix"
 
-# Alt-F4, which the window manager turns into a close of the active window,
-# ends it with status 0 within a second.
+# The window manager turns Alt-F4 into a close of the active window.
 start
 timeout 30 xdotool search --sync --limit 1 --name 'amber_grid$' windowactivate --sync ||
   fail "the program's window did not become the active one"
-xdotool key alt+F4
-await 10 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] ||
-  fail "Alt-F4: status $(cat "$work/status" 2>/dev/null || echo 'none within a second')"
-wait $program
+quit_by alt+F4
 
 echo "This is not a drive: only some text." >"$folder/amber_grid.cfs"
 start
