@@ -6,7 +6,8 @@
 // Takes over the display library's error handling: closed runs when another
 // client destroyed the window, inside the library call that noticed, and
 // must return to it; lost runs when the connection to the display is gone,
-// whether a read or a write finds it so, and must not return. Called on the main thread before SDL starts its video.
+// whether a read or a write finds it so, and must not return. Called on the
+// main thread before SDL starts its video.
 void DISPLAY_Watch(void (*closed)(), void (*lost)());
 
 // Decides, once, how SDL's OpenGL window shows a width x height picture.
