@@ -46,7 +46,7 @@ timeout 300 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 
 # Starts the program in the background; its status lands in $work/status.
 start() {
-  rm -f "$work/status"
+  rm -f "$work/status" "$work/out"
   (cd "$work/elsewhere"
    status=0
    timeout 60 /usr/lib/wine/wine64 "$folder/amber_grid.exe" >"$work/out" 2>/dev/null || status=$?
@@ -98,8 +98,11 @@ done
 prefix_state >"$work/prefix_after"
 diff "$work/prefix_before" "$work/prefix_after" || fail "a run changed wine's prefix"
 
-# The window manager turns Alt-F4 into a close of the active window.
+# The window manager turns Alt-F4 into a close of the active window. wine
+# replaces the window it first makes while the program sets its mode, so
+# the search waits for VELQ_CORE, when the window is the program's last.
 start
+await 300 "$work/out" VELQ_CORE || fail "no VELQ_CORE: $(cat "$work/out")"
 timeout 30 xdotool search --sync --limit 1 --name 'amber_grid$' windowactivate --sync ||
   fail "the program's window did not become the active one"
 quit_by alt+F4
