@@ -27,7 +27,7 @@ own[web]="emscripten python3" includes[web]=play
 own[release]="patchelf ffmpeg" includes[release]=play
 own[windows]="mingw-w64 g++-mingw-w64-x86-64-posix wine64 dpkg-dev zip unzip" includes[windows]=release
 own[test]="libgtest-dev libgles-dev clang libclang-rt-14-dev xdotool gdb chromium nodejs npm openbox
-  debootstrap git" includes[test]="web release windows"
+  debootstrap git sway xwayland grim wtype" includes[test]="web release windows"
 profiles="play web release windows test"
 # What only the playing needs is built by name; the test profile builds all.
 play_targets=(amber_grid amber_drive amber_music cfs)

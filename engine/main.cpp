@@ -33,7 +33,10 @@ int SDL_main(int, char*[]) {
         if (VELQ_PLAY_Frame() == 1) break;
         SDL_GL_SwapBuffers();
         DISPLAY_KeepKeyboard();
-        if (VELQ_QuitRequested()) break;
+        if (VELQ_QuitRequested()) {
+            DISPLAY_ConfirmQuit();
+            break;
+        }
         // A signal or another thread's failure asks for the end.
         const int pending = VELQ_ExitPending();
         if (pending != VELQ_EXIT_NONE) VELQ_Shutdown(pending);

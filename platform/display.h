@@ -10,6 +10,13 @@
 // main thread before SDL starts its video.
 void DISPLAY_Watch(void (*closed)(), void (*lost)());
 
+// Called when SDL reported a quit, before the program ends on it. SDL's
+// Wayland driver reports the compositor's going away as a quit, as it does
+// the compositor's closing the window: where the compositor no longer
+// answers, this reports the loss through DISPLAY_Watch's lost, which does
+// not return. Returns otherwise.
+void DISPLAY_ConfirmQuit();
+
 // Decides, once, how SDL's OpenGL window shows a width x height picture.
 // SDL draws straight into a window that is not full-screen, and into a
 // full-screen one where the screen is the picture's size. On any other

@@ -11,14 +11,15 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/display.h"
+#include "platform/wayland_probe.h"
 
 namespace {
 
 // More atoms than any window manager lists as supported.
 constexpr long kMaxAtoms = 1024;
-
 
 // Xlib's own handler, for every other error.
 XErrorHandler display_next = nullptr;
@@ -51,6 +52,14 @@ void DISPLAY_Watch(void (*closed)(), void (*lost)()) {
     display_next = XSetErrorHandler(OnError);
     XSetIOErrorHandler(OnConnectionLost);
     std::signal(SIGPIPE, SIG_IGN);
+}
+
+void DISPLAY_ConfirmQuit() {
+    constexpr const char* kWayland = "wayland";
+    char driver[16] = "";
+    if (SDL_VideoDriverName(driver, sizeof driver) && std::string_view(driver) == kWayland &&
+        !WAYLAND_CompositorAnswers())
+        display_lost();
 }
 
 namespace {

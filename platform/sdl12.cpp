@@ -1,13 +1,15 @@
-// SDL 1.2 over SDL 2, as far as the program calls it. Full screen is a real
-// 640 x 480 mode change, as the program's video mode asks: the window is the
-// picture, so the glow's read-back reads it as everywhere else, and the
-// display scales the mode to the screen.
+// SDL 1.2 over SDL 2, as far as the program calls it. Full screen is the
+// desktop's, with no mode change: the program's 640 x 480 picture is drawn
+// off screen and shown scaled to the screen and centred on black, as
+// sdl12-compat shows it on Linux. Nothing then depends on a 640 x 480 mode
+// existing, nor on how a monitor or driver would stretch one.
 #define SDL12_LAYER
 #include <SDL2/SDL.h>
 
 #include <cstdint>
 
 #include "SDL.h"
+#include "platform/sdl12_scaler.h"
 
 namespace {
 
@@ -60,7 +62,7 @@ const char* SDL12_GetError() { return SDL_GetError(); }
 
 SDL12_Surface* SDL12_SetVideoMode(int width, int height, int, Uint32 flags) {
     Uint32 window_flags = SDL_WINDOW_OPENGL;
-    if (flags & SDL12_FULLSCREEN) window_flags |= SDL_WINDOW_FULLSCREEN;
+    if (flags & SDL12_FULLSCREEN) window_flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     sdl12_window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
                                     height, window_flags);
     if (!sdl12_window) return nullptr;
@@ -70,7 +72,10 @@ SDL12_Surface* SDL12_SetVideoMode(int width, int height, int, Uint32 flags) {
     // While the program has the focus, the system's own shortcuts (the
     // Windows key) then cannot take it away, and Escape stays ours. Alt-F4
     // still closes the window, and Alt-Tab minimizes it.
-    if (flags & SDL12_FULLSCREEN) SDL_SetWindowKeyboardGrab(sdl12_window, SDL_TRUE);
+    if (flags & SDL12_FULLSCREEN) {
+        SDL_SetWindowKeyboardGrab(sdl12_window, SDL_TRUE);
+        SCALER_Open(sdl12_window, width, height);
+    }
     sdl12_screen = {flags, width, height};
     return &sdl12_screen;
 }
@@ -85,7 +90,7 @@ int SDL12_GL_SetAttribute(SDL12_GLattr attr, int value) {
     return SDL_GL_SetAttribute(GlAttr(attr), value);
 }
 
-void SDL12_GL_SwapBuffers() { SDL_GL_SwapWindow(sdl12_window); }
+void SDL12_GL_SwapBuffers() { SCALER_Swap(sdl12_window); }
 
 int SDL12_PollEvent(SDL12_Event* event) {
     SDL_Event e;

@@ -5,46 +5,66 @@
 # BUILD/bare-system/ and kept while the list and the mirror stay the same.
 # The folder packed from BUILD's data runs inside it (chroot, as nobody, with
 # an empty environment) against the test's Xvfb: the trace lines, its own
-# SDL and libmpg123, Escape ending it with status 0. Needs root.
+# SDL and libmpg123, every library it asks for found, Escape ending it with
+# status 0; then natively on a Wayland compositor (sway, headless), whose
+# libraries it must find there too. Needs root.
 set -euo pipefail
 source_dir=$(realpath "$(dirname "$0")/../..")
 source "$source_dir/tests/release/common.sh"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# In namespaces of its own, on the test's X server: plays the folder in the
-# root, mounted over its /opt; Escape ends it. The mounts go with the
-# namespace, leaving the cached root as made.
+# In namespaces of its own, on the test's X server, then on a compositor:
+# plays the folder in the root, mounted over its /opt; Escape ends it. The
+# mounts go with the namespace, leaving the cached root as made.
 if [ "${1:-}" = --play ]; then
   root=$2 folder=/opt/amber_grid-linux-x86_64
   mount --bind "$3" "$root/opt"
   for dir in /dev /proc /sys; do mount --rbind "$dir" "$root$dir"; done
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
-  (status=0
-   timeout 120 chroot --userspec=nobody:nogroup "$root" /usr/bin/env -i DISPLAY="$DISPLAY" \
-     SDL_AUDIODRIVER=dummy LD_DEBUG=libs ${AMBER_TEST_RUN:+AMBER_TEST_RUN="$AMBER_TEST_RUN"} \
-     "$folder/amber_grid" >"$work/out" 2>"$work/libs" || status=$?
-   echo $status >"$work/status") &
-  program=$!
+  # Plays the folder with the environment's words $@ added: the trace, the
+  # libraries, and Escape through the key command $key.
+  play() {
+    rm -f "$work/status"
+    (status=0
+     timeout 120 chroot --userspec=nobody:nogroup "$root" /usr/bin/env -i "$@" \
+       SDL_AUDIODRIVER=dummy LD_DEBUG=libs ${AMBER_TEST_RUN:+AMBER_TEST_RUN="$AMBER_TEST_RUN"} \
+       "$folder/amber_grid" >"$work/out" 2>"$work/libs" || status=$?
+     echo $status >"$work/status") &
+    program=$!
+    await 300 "$work/out" VELQ_CORE || fail "$way: no VELQ_CORE: $(said)"
+    await 300 "$work/out" "CFS_Close: Closing drive ... done." || fail "$way: loading did not finish"
+    trace_is_right "$work/out" || fail "$way: trace lines: $(said)"
+    for lib in libSDL-1.2.so.0 libSDL2-2.0.so.0 libmpg123.so.0; do
+      grep -qF "calling init: $folder/lib/$lib" "$work/libs" || fail "$way: $lib not from the folder"
+    done
+    # Every library asked for was found, SDL's optional ones too; Mesa looks
+    # for Direct3D 12 only for Windows' WSL.
+    for lib in $(sed -n 's/.*find library=\([^ ]*\) .*/\1/p' "$work/libs" | sort -u); do
+      [ "$lib" = libd3d12.so ] || grep -q "calling init: .*/$lib\$" "$work/libs" ||
+        fail "$way: $lib was asked for and not found"
+    done
+    $key
+    await 50 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] ||
+      fail "$way: Escape: status $(cat "$work/status" 2>/dev/null || echo 'none within 5 s')"
+    wait $program
+  }
   # What the program said besides the loader's lines.
   said() { cat "$work/out"; grep -Ev '^ *[0-9]+:' "$work/libs" || true; }
-  await 300 "$work/out" VELQ_CORE || fail "no VELQ_CORE: $(said)"
-  await 300 "$work/out" "CFS_Close: Closing drive ... done." || fail "loading did not finish"
-  trace_is_right "$work/out" || fail "trace lines: $(said)"
-  for lib in libSDL-1.2.so.0 libSDL2-2.0.so.0 libmpg123.so.0; do
-    grep -qF "calling init: $folder/lib/$lib" "$work/libs" || fail "$lib not from the folder"
-  done
-  # Every library asked for was found, SDL's optional ones too; Mesa looks for
-  # Direct3D 12 only for Windows' WSL.
-  for lib in $(sed -n 's/.*find library=\([^ ]*\) .*/\1/p' "$work/libs" | sort -u); do
-    [ "$lib" = libd3d12.so ] || grep -q "calling init: .*/$lib\$" "$work/libs" ||
-      fail "$lib was asked for and not found"
-  done
-  xdotool key Escape
-  await 50 "$work/status" "" && [ "$(cat "$work/status")" = 0 ] ||
-    fail "Escape: status $(cat "$work/status" 2>/dev/null || echo 'none within 5 s')"
-  wait $program
+
+  way=X11 key="xdotool key Escape"
+  play DISPLAY="$DISPLAY"
+  # The compositor's runtime folder shows inside the root at /mnt, and
+  # XWayland's sockets go into a /tmp of the namespace's own.
+  mount -t tmpfs tmpfs /tmp
+  sway=
+  trap 'kill_sway; rm -rf "$work"' EXIT
+  chmod 755 "$work"
+  start_sway "$work/runtime"
+  mount --bind "$XDG_RUNTIME_DIR" "$root/mnt"
+  way=Wayland key="wtype -s 300 -k Escape"
+  play XDG_RUNTIME_DIR=/mnt WAYLAND_DISPLAY="$WAYLAND_DISPLAY" SDL_VIDEODRIVER=wayland
   [ "$failures" = 0 ]
   exit
 fi

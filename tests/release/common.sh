@@ -38,3 +38,34 @@ bare_root() {
   mv "$cache/new" "$cache/root"
   echo "$key" >"$cache/key"
 }
+
+# Starts sway as nobody on its headless backend, one 1920 x 1080 output with
+# XWayland, its runtime folder $1 (made afresh, nobody's own): a Wayland
+# desktop, whose compositor refuses to run as root. Sets $sway to its
+# process group (XWayland runs in it), $WAYLAND_DISPLAY and $XDG_RUNTIME_DIR.
+# Its X sockets and lock go into /tmp: call it in a mount namespace with a
+# /tmp of its own.
+start_sway() {
+  local socket
+  rm -rf "$1"
+  mkdir -m 700 "$1"
+  chown nobody:nogroup "$1"
+  printf 'output HEADLESS-1 resolution 1920x1080\nxwayland enable\n' >"$1/config"
+  setsid setpriv --reuid=nobody --regid=nogroup --clear-groups env -i PATH=/usr/bin:/bin \
+    HOME="$1" XDG_RUNTIME_DIR="$1" WLR_BACKENDS=headless WLR_RENDERER=pixman \
+    WLR_LIBINPUT_NO_DEVICES=1 sway -c "$1/config" >"$1/sway.log" 2>&1 &
+  sway=$!
+  for _ in $(seq 100); do
+    socket=$(cd "$1" && ls -d wayland-[0-9]* 2>/dev/null | grep -vF .lock | head -n 1) || true
+    [ -z "$socket" ] || break
+    sleep 0.1
+  done
+  [ -n "$socket" ] || { echo "sway did not start: $(cat "$1/sway.log")"; return 1; }
+  export WAYLAND_DISPLAY=$socket XDG_RUNTIME_DIR=$1
+}
+
+# Ends sway and XWayland at once, as a crash would.
+kill_sway() {
+  kill -KILL -- "-$sway" 2>/dev/null || true
+  wait "$sway" 2>/dev/null || true
+}

@@ -7,8 +7,10 @@
 # it prints its trace lines in order, shows the loading still amber_capture
 # makes at 2 s, writes nothing into wine's registry or drive C:, ends on
 # Escape and on Alt-F4 with status 0 within a second, and on a drive that is
-# not a drive with its message and status 1. wine's home and prefix lie in
-# BUILD, and every wine process ends with the test.
+# not a drive with its message and status 1. On 1920 x 1080 and 1280 x 1024
+# screens, with and without a window manager, it shows that still scaled to
+# the screen and centred on black. wine's home and prefix lie in BUILD, and
+# every wine process ends with the test.
 set -euo pipefail
 build=$(realpath "${1:?usage: windows_test.sh BUILD CAPTURE STILLCMP}")
 # A screen of the program's size, with a window manager as every desktop
@@ -18,31 +20,7 @@ build=$(realpath "${1:?usage: windows_test.sh BUILD CAPTURE STILLCMP}")
 capture=$(realpath "${2:?}") stillcmp=$(realpath "${3:?}")
 source_dir=$(realpath "$(dirname "$0")/../..")
 source "$source_dir/tests/release/common.sh"
-# The prefix is made once (seconds), then reused. wine's menu builder would
-# write menus and file associations into the home; it stays off.
-export HOME=$build/wine-home WINEPREFIX=$build/wine-prefix WINEDEBUG=-all SDL_AUDIODRIVER=dummy
-export WINEDLLOVERRIDES=winemenubuilder.exe=d
-work=$(mktemp -d)
-# wineserver keeps its socket in a folder under TMPDIR.
-export TMPDIR=$work
-trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-zip=amber_grid-windows-x86_64.zip
-for copy in a b; do "$source_dir/release/windows/pack.sh" "$work/$copy" "$build" >/dev/null; done
-cmp -s "$work/a/$zip" "$work/b/$zip" || fail "two packs differ"
-unpacked="$work/party machine/demos"
-mkdir -p "$unpacked" "$work/elsewhere"
-unzip -q "$work/a/$zip" -d "$unpacked"
-folder="$unpacked/amber_grid-windows-x86_64"
-"$source_dir/release/windows/check_folder.sh" "$folder" || fail "the folder needs what Windows lacks"
-! x86_64-w64-mingw32-objdump -p "$folder/amber_grid.exe" | grep -qwE 'rand|srand' ||
-  fail "the program imports msvcrt's rand()"
-cmp -s "$folder/screenshot.png" "$build/screenshot.png" || fail "no screenshot.png"
-
-mkdir -p "$HOME"
-timeout 300 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 
 # Starts the program in the background; its status lands in $work/status.
 start() {
@@ -61,6 +39,52 @@ quit_by() {
     fail "$1: status $(cat "$work/status" 2>/dev/null || echo 'none within a second')"
   wait $program
 }
+
+# On the screen a nested run of this script was started on (its size in
+# $4, its window manager in $5): the loading screen at 2 s, the still
+# scaled and centred on black; Escape ends it. Without a window manager no
+# key reaches wine's window (nothing gives it X's keyboard focus, as every
+# Windows desktop does), so the run is ended with wine's session.
+if [ "${4:-}" ]; then
+  failures=0
+  start
+  await 300 "$work/out" VELQ_CORE || fail "$4: no VELQ_CORE: $(cat "$work/out")"
+  sleep 1.8
+  frame=$build/frames/windows_loading_$4$5.png
+  ffmpeg -loglevel error -y -f x11grab -video_size "$4" -i "$DISPLAY" -frames:v 1 "$frame"
+  "$stillcmp" "$work/amber_grid_at_2.png" "$frame" || fail "$4: the picture is not the still scaled"
+  if [ "$5" ]; then
+    quit_by Escape
+  else
+    /usr/lib/wine/wineserver -k
+    wait $program
+  fi
+  exit "$failures"
+fi
+# The prefix is made once (seconds), then reused. wine's menu builder would
+# write menus and file associations into the home; it stays off.
+export HOME=$build/wine-home WINEPREFIX=$build/wine-prefix WINEDEBUG=-all SDL_AUDIODRIVER=dummy
+export WINEDLLOVERRIDES=winemenubuilder.exe=d
+work=$(mktemp -d)
+# wineserver keeps its socket in a folder under TMPDIR.
+export TMPDIR=$work
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+failures=0
+
+zip=amber_grid-windows-x86_64.zip
+for copy in a b; do "$source_dir/release/windows/pack.sh" "$work/$copy" "$build" >/dev/null; done
+cmp -s "$work/a/$zip" "$work/b/$zip" || fail "two packs differ"
+unpacked="$work/party machine/demos"
+mkdir -p "$unpacked" "$work/elsewhere"
+unzip -q "$work/a/$zip" -d "$unpacked"
+export work folder="$unpacked/amber_grid-windows-x86_64"
+"$source_dir/release/windows/check_folder.sh" "$folder" || fail "the folder needs what Windows lacks"
+! x86_64-w64-mingw32-objdump -p "$folder/amber_grid.exe" | grep -qwE 'rand|srand' ||
+  fail "the program imports msvcrt's rand()"
+cmp -s "$folder/screenshot.png" "$build/screenshot.png" || fail "no screenshot.png"
+
+mkdir -p "$HOME"
+timeout 300 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 
 # What the prefix holds that a program could write: its registry and drive
 # C:'s files. Left out is wine's own bookkeeping: each key's time of change,
@@ -97,6 +121,16 @@ for dpi in 96 144 192; do
 done
 prefix_state >"$work/prefix_after"
 diff "$work/prefix_before" "$work/prefix_after" || fail "a run changed wine's prefix"
+
+# Desktops larger than the picture, with and without a window manager.
+for screen in 1920x1080 1280x1024; do
+  for manager in "" --window-manager; do
+    "$build/amber_xvfb_run" --screen $screen $manager "$0" "$@" $screen "$manager" ||
+      fail "on $screen ${manager:-without a window manager}"
+    # The next screen's size reaches wine in a session of its own.
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+  done
+done
 
 # The window manager turns Alt-F4 into a close of the active window. wine
 # replaces the window it first makes while the program sets its mode, so
