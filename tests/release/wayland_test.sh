@@ -61,39 +61,39 @@ start() {
   await 200 "$work/out" VELQ_CORE || fail "$driver: no VELQ_CORE: $(cat "$work/out")"
 }
 
-# Whether the program ended with status $2 within $1 tenths of a second.
+# The program, ended by what $3 names, ended with status $2 within $1
+# tenths of a second.
 ended() {
-  await "$1" "$work/status" "" && [ "$(cat "$work/status")" = "$2" ]
+  await "$1" "$work/status" "" || true
+  local status
+  status=$(cat "$work/status" 2>/dev/null || echo none)
+  wait $program
+  [ "$status" = "$2" ] || fail "$driver: $3: status $status: $(cat "$work/out")"
 }
 
 for driver in x11 wayland; do
   start_sway "$work/runtime"
-  begun=$(date +%s%N)
+  begun=$(date +%s.%N)
   start
   # Through XWayland the window is an X client's.
-  [ $driver != x11 ] || as_user xdotool search --name 'amber_grid$' >/dev/null ||
-    fail "no X window"
-  left_ms=$(((begun + moment * 1000000000 - $(date +%s%N)) / 1000000))
-  [ $left_ms -le 0 ] || sleep "$((left_ms / 1000)).$(printf %03d $((left_ms % 1000)))"
+  [ $driver != x11 ] || as_user xdotool search --name 'amber_grid$' >/dev/null || fail "no X window"
+  sleep "$(awk -v b="$begun" -v now="$(date +%s.%N)" -v m=$moment \
+             'BEGIN { l = b + m - now; print (l > 0 ? l : 0) }')"
   frame=$build/frames/sway_${driver}_loading.png
   grim "$frame"
   "$stillcmp" "$work/amber_grid_at_$moment.png" "$frame" || fail "$driver: the loading screen"
   # wtype's keyboard needs a moment to reach the focused window.
   wtype -s 300 -k Escape
-  ended 10 0 || fail "$driver: Escape: status $(cat "$work/status" 2>/dev/null || echo none)"
-  wait $program
-
+  ended 10 0 Escape
   if [ $driver = wayland ]; then
     start
     SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock) swaymsg kill >/dev/null
-    ended 10 0 || fail "closed by the compositor: status $(cat "$work/status" 2>/dev/null)"
-    wait $program
+    ended 10 0 "the compositor's close"
   fi
-
   start
   kill_sway
-  ended 15 1 && grep -qxF "VELQ_Display: FATAL_ERROR: The display connection was lost." "$work/out" ||
-    fail "$driver: the compositor's crash: status $(cat "$work/status" 2>/dev/null): $(cat "$work/out")"
-  wait $program
+  ended 15 1 "the compositor's crash"
+  grep -qxF "VELQ_Display: FATAL_ERROR: The display connection was lost." "$work/out" ||
+    fail "$driver: the compositor's crash: no message"
 done
 [ "$failures" = 0 ]
