@@ -88,14 +88,15 @@ timeout 300 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 
 # What the prefix holds that a program could write: its registry and drive
 # C:'s files. Left out is wine's own bookkeeping: each key's time of change,
-# the display driver's date of each session, and the network cards' key,
-# which each session makes or drops. wineserver writes the registry out when
-# it ends.
+# the network cards' key, which each session makes or drops, and the display
+# and monitor device classes' keys, which wine's display driver writes anew
+# (its date, and without the classes' names) as it finds the screens.
+# wineserver writes the registry out when it ends.
 prefix_state() {
   /usr/lib/wine/wineserver -w
   (cd "$WINEPREFIX" &&
-   sed -E '/^#time=/d; s/^(\[.*\]) [0-9]+$/\1/; /^"DriverDateData"=/d; /NetworkCards\]$/d; /^$/d' \
-     ./*.reg &&
+   awk '/^\[/ { skip = /Control\\\\Class\\\\\{4D36E96[8E]-/ || /NetworkCards\]/ } !skip' ./*.reg |
+     sed -E '/^#time=/d; s/^(\[.*\]) [0-9]+$/\1/; /^$/d' &&
    find drive_c -type f -printf '%p %s %T@\n' | LC_ALL=C sort)
 }
 
