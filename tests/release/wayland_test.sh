@@ -9,7 +9,7 @@
 # the window; the compositor's crash ends it with the display's loss
 # message and status 1 within 1.5 s. Needs root, to run sway as another
 # user in namespaces of its own, whose private /tmp takes XWayland's
-# sockets and lock.
+# sockets and lock; skipped without it, and in a chroot.
 set -euo pipefail
 build=$(realpath "${1:?usage: wayland_test.sh BUILD CAPTURE STILLCMP}")
 if [ "$(id -u)" != 0 ]; then
@@ -17,6 +17,12 @@ if [ "$(id -u)" != 0 ]; then
   exit 77
 fi
 if [ "${AMBER_PRIVATE_TMP:-}" != "$build" ]; then
+  # In a chroot, whose / is no mount point, no namespace's mounts can be
+  # made private, and a /tmp mounted there would reach the machine's.
+  unshare --mount --propagation private true 2>/dev/null || {
+    echo "no private mount namespace here (a chroot?)"
+    exit 77
+  }
   AMBER_PRIVATE_TMP=$build exec unshare --mount --net --propagation private "$0" "$@"
 fi
 mount -t tmpfs tmpfs /tmp
