@@ -8,7 +8,7 @@
 #                      moments and timing checked in virtual time
 #   ./test.sh --soak   the quick run twice, then everything long: the
 #                      whole tape in real time, quits at 20 seeded moments,
-#                      Escape at 40 random moments (another window focused
+#                      Escape at 20 random moments (another window focused
 #                      in half of them), every damaged drive and broken
 #                      soundtrack, the timed fuzz sessions, the README's
 #                      commands on a bare Debian 12 root (as root), and the

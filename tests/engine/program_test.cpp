@@ -492,7 +492,7 @@ TEST(Program, EscapeQuitsWhateverHoldsTheFocusAndAltF4ClosesIt) {
 // window takes the focus first. AMBER_ESCAPE_RUNS sets the count.
 TEST(ProgramEscapes, AtRandomMomentsWhateverHoldsTheFocus) {
     const char* given = std::getenv("AMBER_ESCAPE_RUNS");
-    const int runs = given ? std::atoi(given) : 40;
+    const int runs = given ? std::atoi(given) : 20;
     const unsigned seed = std::random_device()();
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> moment(0.5, 20);
