@@ -6,7 +6,7 @@
 
 #include <SDL2/SDL_opengl.h>
 
-#include <algorithm>
+#include "platform/fit.h"
 
 namespace {
 
@@ -55,9 +55,7 @@ void Attach(GLenum format, GLenum attachment) {
 void Present(SDL_Window* window) {
     int screen_width, screen_height;
     SDL_GL_GetDrawableSize(window, &screen_width, &screen_height);
-    const int w = std::min(screen_width, screen_height * scaler_width / scaler_height);
-    const int h = w * scaler_height / scaler_width;
-    const int x0 = (screen_width - w) / 2, y0 = (screen_height - h) / 2;
+    const FIT_Rect to = FIT_Centred(scaler_width, scaler_height, screen_width, screen_height);
 
     const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
     GLboolean mask[4];
@@ -71,7 +69,7 @@ void Present(SDL_Window* window) {
     scaler_bind_framebuffer(GL_READ_FRAMEBUFFER, scaler_picture);
     scaler_bind_framebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glClear(GL_COLOR_BUFFER_BIT);
-    scaler_blit_framebuffer(0, 0, scaler_width, scaler_height, x0, y0, x0 + w, y0 + h,
+    scaler_blit_framebuffer(0, 0, scaler_width, scaler_height, to.x, to.y, to.x + to.w, to.y + to.h,
                             GL_COLOR_BUFFER_BIT, GL_LINEAR);
     SDL_GL_SwapWindow(window);
     scaler_bind_framebuffer(GL_FRAMEBUFFER, scaler_picture);

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "media/png_read.h"
+#include "platform/fit.h"
 #include "scenes/vis_draw.h"
 #include "tools/tool_args.h"
 
@@ -110,15 +111,13 @@ long LitOutside(const MEDIA_Picture& screen, int x0, int y0, int w, int h) {
 }
 
 int CompareScreen(const MEDIA_Picture& ref, const MEDIA_Picture& screen, const char* path) {
-    const int w = std::min(screen.width, screen.height * ref.width / ref.height);
-    const int h = w * ref.height / ref.width;
-    const int x0 = (screen.width - w) / 2, y0 = (screen.height - h) / 2;
-    const double mean = MeanDifference(ref, screen, x0, y0, w, h);
-    const long lit = LitOutside(screen, x0, y0, w, h);
+    const FIT_Rect at = FIT_Centred(ref.width, ref.height, screen.width, screen.height);
+    const double mean = MeanDifference(ref, screen, at.x, at.y, at.w, at.h);
+    const long lit = LitOutside(screen, at.x, at.y, at.w, at.h);
     const bool pass = mean < kScreenMeanTolerance && lit == 0;
     std::printf(
         "%s: the picture at %d,%d %dx%d within %.2f/255 on average; %ld pixels lit outside: %s\n",
-        path, x0, y0, w, h, mean, lit, pass ? "same" : "DIFFERENT");
+        path, at.x, at.y, at.w, at.h, mean, lit, pass ? "same" : "DIFFERENT");
     return pass ? 0 : kDifferent;
 }
 
