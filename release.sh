@@ -14,6 +14,9 @@
 #                               a party that records its compos at 1080p60
 #   ./release.sh --windows      dist/amber_grid-windows-x86_64.zip instead:
 #                               one folder that plays on Windows 10 or 11
+#   ./release.sh --web          dist/amber_grid.html instead: one file that
+#                               plays from disk in Chrome or Firefox, with no
+#                               server and no network
 #
 # Two runs on the same tree give the same bytes.
 set -euo pipefail
@@ -23,7 +26,12 @@ case "${1:-}" in
   "") ;;
   --with-video) video=true ;;
   --windows) windows=true ;;
-  *) echo "usage: ./release.sh [--with-video | --windows]" >&2; exit 2 ;;
+  --web)
+    ./setup.sh web
+    mkdir -p dist
+    cp build-emscripten/amber_grid.html dist/
+    exit ;;
+  *) echo "usage: ./release.sh [--with-video | --windows | --web]" >&2; exit 2 ;;
 esac
 if $windows; then
   ./setup.sh windows

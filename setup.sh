@@ -3,7 +3,8 @@
 # then configures and builds what that use runs into build/:
 #
 #   ./setup.sh play      the program, its drive and soundtrack, and the cfs tool
-#   ./setup.sh web       play, and the web build's static files in build-web/
+#   ./setup.sh web       play, and the web build's static files in build-web/,
+#                        and the page as one file, build-emscripten/amber_grid.html
 #   ./setup.sh test      everything: web, every tool and test program, the
 #                        browser test's puppeteer-core, the Windows program
 #                        (the default)
@@ -27,7 +28,7 @@ own[web]="emscripten python3" includes[web]=play
 own[release]="patchelf ffmpeg" includes[release]=play
 own[windows]="mingw-w64 g++-mingw-w64-x86-64-posix wine64 dpkg-dev zip unzip" includes[windows]=release
 own[test]="libgtest-dev libgles-dev clang libclang-rt-14-dev xdotool gdb chromium nodejs npm openbox
-  debootstrap git sway xwayland grim wtype" includes[test]="web release windows"
+  debootstrap git sway xwayland grim wtype firefox-esr pulseaudio" includes[test]="web release windows"
 profiles="play web release windows test"
 # What only the playing needs is built by name; the test profile builds all.
 play_targets=(amber_grid amber_drive amber_music cfs)
@@ -80,9 +81,10 @@ else
   cmake --build build -j "$(nproc)" --target "${play_targets[@]}"
 fi
 
-# The web build: the page's static files in build-web/, made by Debian's
-# Emscripten in build-emscripten/ with build/'s drive and soundtrack; and
-# for its test, puppeteer-core, which drives Debian's chromium.
+# The web build: the page's static files in build-web/ and the page as one
+# file, made by Debian's Emscripten in build-emscripten/ with build/'s drive
+# and soundtrack; and for its test, puppeteer-core, which drives Debian's
+# chromium and firefox-esr.
 if [ "$profile" = web ] || [ "$profile" = test ]; then
   export NODE_PATH=/usr/share/nodejs
   [ -f build-emscripten/CMakeCache.txt ] || emcmake cmake -S . -B build-emscripten -DCMAKE_BUILD_TYPE=Release

@@ -1,9 +1,11 @@
 // Sound layer in a browser, over Web Audio: the page has put the soundtrack
 // into the file system before the program starts; opening it hands the
 // bytes to decodeAudioData, and playing starts a buffer source at once. A
-// play asked for before decoding has finished starts, once it has, as far
-// into the soundtrack as the time since the request, so it keeps with the
-// picture. Everything runs on the page's one thread.
+// play asked for before decoding has finished, or before the browser's
+// output runs (it starts after the viewer's first gesture, and Firefox takes
+// a while), starts once both are ready, as far into the soundtrack as the
+// page's clock has gone since the request, so it keeps with the picture.
+// Everything runs on the page's one thread.
 #include <emscripten.h>
 
 #include <cstdio>
@@ -64,20 +66,27 @@ EM_JS(int, fsound_web_init, (), {
         sound.source.start(0, scheduled);
     };
     sound.heard = () => ctx.currentTime - sound.latency() - sound.startedAt;
+    // Where the soundtrack is, or would be if a waiting play had started.
+    const pageSeconds = () => performance.now() / 1000;
+    sound.position = () => sound.source ? sound.heard() : sound.pending ? pageSeconds() - sound.pendingSince : 0;
+    // A waiting play starts once the soundtrack is decoded and the output runs;
+    // the context's own clock stands still until then.
+    sound.join = () => {
+        if (sound.pending && sound.buffer && ctx.state === 'running') sound.start(pageSeconds() - sound.pendingSince);
+    };
+    ctx.addEventListener('statechange', sound.join);
     sound.place = (offset) => {
         if (sound.source) sound.source.stop();
         sound.source = null;
         sound.pending = false;
         if (!sound.wanted || offset < 0) return;
-        sound.ctx.resume();
-        if (sound.buffer) {
-            sound.start(offset);
-        } else {
-            sound.pending = true;
-            sound.pendingSince = sound.ctx.currentTime - offset;
-        }
+        sound.pending = true;
+        sound.pendingSince = pageSeconds() - offset;
+        ctx.resume().then(sound.join, () => {});
+        sound.join();
     };
     document.addEventListener('visibilitychange', () => {
+        if (ctx.state === 'closed') return;  // the production has ended
         if (document.hidden) ctx.suspend(); else if (sound.source) ctx.resume();
     });
     return 1;
@@ -93,7 +102,7 @@ EM_JS(void, fsound_web_decode, (const char* name), {
     sound.ctx.decodeAudioData(bytes.buffer).then(
         (buffer) => {
             sound.buffer = buffer;
-            if (sound.pending) sound.start(sound.ctx.currentTime - sound.pendingSince);
+            sound.join();
         },
         (error) => console.warn('FSOUND_Stream_Open: cannot decode the soundtrack:', error));
 });
@@ -107,8 +116,7 @@ EM_JS(void, fsound_web_place, (double seconds), { Module.amberSound.place(second
 
 EM_JS(void, fsound_web_note_request, (), {
     const sound = Module.amberSound;
-    const position = sound.source ? sound.heard() : 0;
-    sound.requests.push({position, clockMs: performance.now()});
+    sound.requests.push({position: sound.position(), clockMs: performance.now()});
 });
 
 EM_JS(void, fsound_web_stop, (), {

@@ -1,15 +1,24 @@
-// The web build in headless chromium: usage
-//   node web_test.mjs SITE_DIR STILL_MOMENTS REFERENCE_STILLS AMBER_STILLCMP OUT_DIR
-// OUT_DIR receives the browser's stills and its end screen, for a person to look at.
+// The web build in a browser: usage
+//   node web_test.mjs chromium|firefox served|file SITE_DIR ONE_FILE STILL_MOMENTS
+//                     REFERENCE_STILLS AMBER_STILLCMP OUT_DIR
+// "served" plays the page from SITE_DIR through a web server on this machine,
+// "file" plays ONE_FILE from disk and fails on any request beyond the file.
+// Chromium runs headless; Firefox runs in a window on the display in
+// DISPLAY, since headless it offers no WebGL 2. In Chromium the file's run
+// also plays as a phone does, and checks the page's word where WebGL 2 is
+// missing. OUT_DIR receives the browser's stills and screenshots, for a
+// person to look at.
 import { execFileSync, spawn } from 'node:child_process';
-import { mkdirSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { createRequire } from 'node:module';
 import { join } from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 
 const require = createRequire(new URL('../../web/package.json', import.meta.url));
 const puppeteer = require('puppeteer-core');
-const [site, momentsTool, references, stillcmp, dir] = process.argv.slice(2);
+const [browserName, served, site, oneFile, momentsTool, references, stillcmp, dir] = process.argv.slice(2);
+const firefox = browserName === 'firefox';
 const failures = [];
 const started = Date.now();
 const seconds = () => ((Date.now() - started) / 1000).toFixed(1);
@@ -21,33 +30,69 @@ rmSync(dir, { recursive: true, force: true });
 mkdirSync(dir, { recursive: true });
 // The server takes a free port and names it once it listens. It and the
 // browser end with this script, however the script ends, even killed.
-const server = spawn('setpriv', ['--pdeathsig', 'KILL', 'python3', '-u', '-m', 'http.server',
+async function serve() {
+  const server = spawn('setpriv', ['--pdeathsig', 'KILL', 'python3', '-u', '-m', 'http.server',
                                  '-b', '127.0.0.1', '-d', site, '0'],
-                     { stdio: ['ignore', 'pipe', 'ignore'] });
-process.on('exit', () => server.kill());
-const port = await new Promise((resolve, reject) => {
-  let said = '';
-  server.stdout.on('data', (d) => { said += d; const m = said.match(/ port (\d+) /); if (m) resolve(m[1]); });
-  server.on('exit', (status) => reject(new Error(`the web server ended with status ${status}`)));
-  setTimeout(() => reject(new Error('the web server named no port within 30 s')), 30000).unref();
-});
-const base = `http://127.0.0.1:${port}/`;
-const browser = await puppeteer.launch({
-  executablePath: fileURLToPath(new URL('chromium.sh', import.meta.url)), headless: true,
-  protocolTimeout: 600000,
-  // The stills and the played production run side by side in two pages,
-  // both drawing as shown pages do.
-  args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-         '--disable-renderer-backgrounding', '--disable-background-timer-throttling',
-         '--disable-backgrounding-occluded-windows'] });
+                       { stdio: ['ignore', 'pipe', 'ignore'] });
+  process.on('exit', () => server.kill());
+  const port = await new Promise((resolve, reject) => {
+    let said = '';
+    server.stdout.on('data', (d) => { said += d; const m = said.match(/ port (\d+) /); if (m) resolve(m[1]); });
+    server.on('exit', (status) => reject(new Error(`the web server ended with status ${status}`)));
+    setTimeout(() => reject(new Error('the web server named no port within 30 s')), 30000).unref();
+  });
+  return `http://127.0.0.1:${port}/`;
+}
+const base = served === 'served' ? await serve() : pathToFileURL(oneFile).href;
 
-async function open(query) {
-  const page = await browser.newPage();
-  await page.setViewport({ width: 640, height: 480 });
+// Firefox opens no sound without an output device: it gets a sound server
+// of its own, whose one sink plays into nothing at the sound card's pace.
+// Its home and the server's files stay in a folder of this test's.
+function soundServer() {
+  const home = mkdtempSync(join(tmpdir(), 'web-firefox-'));
+  process.on('exit', () => rmSync(home, { recursive: true, force: true }));
+  const socket = join(home, 'pulse-socket');
+  const env = { ...process.env, HOME: home, XDG_RUNTIME_DIR: home, TMPDIR: home };
+  const server = spawn('setpriv', ['--pdeathsig', 'KILL', 'pulseaudio', '-n', '--daemonize=no',
+                                   '--exit-idle-time=-1', '--disable-shm', '-L', 'module-null-sink',
+                                   '-L', `module-native-protocol-unix socket=${socket} auth-anonymous=1`],
+                       { env, stdio: 'ignore' });
+  process.on('exit', () => server.kill('SIGKILL'));
+  return { ...env, PULSE_SERVER: `unix:${socket}` };
+}
+
+// Chromium draws with SwiftShader. Its stills and the played production run
+// side by side in two pages, both drawing as shown pages do; Firefox's
+// pages take turns, since it draws only the tab in front.
+const launch = (extra = []) => puppeteer.launch(firefox
+  ? { browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: false, protocolTimeout: 600000,
+      env: soundServer() }
+  : { executablePath: fileURLToPath(new URL('chromium.sh', import.meta.url)), headless: true,
+      protocolTimeout: 600000,
+      args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+             '--disable-renderer-backgrounding', '--disable-background-timer-throttling',
+             '--disable-backgrounding-occluded-windows', ...extra] });
+const browser = await launch();
+
+// The one file asks for nothing beyond itself.
+function watchRequests(page) {
+  const own = base.split(/[?#]/)[0];
+  page.on('request', (request) => {
+    const url = request.url();
+    if (!/^(data|blob):/.test(url) && url.split(/[?#]/)[0] !== own) check(false, `the one file asked for ${url}`);
+  });
+}
+
+async function open(query, viewport = { width: 640, height: 480 }, into = browser) {
+  const page = await into.newPage();
+  await page.setViewport(viewport);
   const lines = [];
   page.on('console', (m) => lines.push(m.text()));
+  page.on('pageerror', (error) => check(false, `no exception on the page: ${error.message}`));
+  if (served === 'file') watchRequests(page);
+  const opened = Date.now();
   await page.goto(base + query);
-  return { page, lines };
+  return { page, lines, opened };
 }
 
 async function stills() {
@@ -65,8 +110,10 @@ async function stills() {
 }
 
 async function play() {
-  const { page, lines } = await open('');
+  const { page, lines, opened } = await open('');
   await page.waitForSelector('#play:not([disabled])');
+  // The viewer's wait, for the record: in chromium the stills draw beside it.
+  console.log(`${seconds()} s the start button is enabled ${Date.now() - opened} ms after the page is opened`);
   await page.click('#play');
   await page.waitForFunction(() => Module.amberSound.requests.length >= 2, { timeout: 60000 });
   const trace = ['VELQ_MAIN', 'CFS_Open: Attempting to open drive ./amber_grid.cfs ... done.',
@@ -127,9 +174,12 @@ async function player() {
   // The soundtrack joins where the picture is once the browser has decoded it.
   await page.waitForFunction(() => Module.amberNow && Module.amberSound.source, { timeout: 60000 });
   const tree = await page.evaluate(() => Module.amberChapters[6].seconds);
+  // The output's timestamps settle over the first callbacks; Firefox's come
+  // in steps of a tenth of a second.
+  await sleep(500);
   let worst = await worstDrift(page, `Module.amberNow.seconds > ${tree + 0.5}`);
   check(worst < 0.04, `?t=83: sound within 40 ms of the picture into entry 6 (worst ${(worst * 1000).toFixed(1)} ms)`);
-  await page.keyboard.press('Space');
+  await page.keyboard.press(' ');
   await page.waitForFunction(() => new URLSearchParams(location.search).has('t'));
   const t = await page.evaluate(() => new URLSearchParams(location.search).get('t'));
   await page.$eval('#bar', (bar) => { bar.style.visibility = 'hidden'; });
@@ -140,7 +190,7 @@ async function player() {
   try { execFileSync(stillcmp, [join(dir, `web_${t}.png`), join(dir, `paused_${t}.png`)]); } catch { ok = false; }
   check(ok, `paused at ?t=${t}, showing ?at=${t}`);
   await sleep(2000);
-  await page.keyboard.press('Space');
+  await page.keyboard.press(' ');
   await page.waitForFunction(`Module.amberNow.seconds > ${Number(t) + 0.1}`);
   worst = await worstDrift(page, `Module.amberNow.seconds > ${Number(t) + 1.5}`);
   check(worst < 0.04, `resumed after 2 s: sound within 40 ms (worst ${(worst * 1000).toFixed(1)} ms)`);
@@ -161,12 +211,85 @@ async function player() {
   await page.close();
 }
 
+// A phone held either way, with touch alone: the picture fits, a tap starts
+// it with sound, taps show and hide the timeline, a drag seeks, buttons are a
+// finger's size, nothing scrolls or zooms, and paused, the controls leave
+// the picture.
+async function phone() {
+  for (const [name, width, height] of [['portrait', 390, 844], ['landscape', 844, 390]]) {
+    const { page, opened } = await open('', { width, height, isMobile: true, hasTouch: true });
+    const shot = (what) => page.screenshot({ path: join(dir, `phone_${name}_${what}.png`) });
+    const box = (selector) => page.$eval(selector, (e) => { const r = e.getBoundingClientRect(); return [r.x, r.y, r.width, r.height]; });
+    const shown = () => page.$eval('#bar', (bar) => !bar.classList.contains('hidden'));
+    const fingerSized = async (selector) => (await page.$$eval(selector, (es) => es.map((e) => e.getBoundingClientRect().height)))
+      .every((h) => h >= 44);
+    await page.waitForSelector('#play:not([disabled])');
+    console.log(`${seconds()} s ${name}: the start button is enabled ${Date.now() - opened} ms after the page is opened`);
+    await shot('start');
+    check(await fingerSized('#play'), `${name}: the start button is a finger's size`);
+    await page.tap('#play');
+    await page.waitForFunction(() => Module.amberSound.source && Module.amberSound.ctx.state === 'running', { timeout: 60000 });
+    const [x, y, w, h] = await box('#screen');
+    const fit = Math.min(width, height * 4 / 3);
+    check(Math.abs(w - fit) < 1 && Math.abs(h - fit * 3 / 4) < 1 && Math.abs(x - (width - w) / 2) < 1 &&
+          Math.abs(y - (height - h) / 2) < 1, `${name}: the picture fits at 4:3, centred (${w}x${h} at ${x},${y})`);
+    await page.waitForSelector('#bar.hidden', { timeout: 5000 });
+    await page.touchscreen.tap(x + w / 2, y + h / 3);
+    check(await shown(), `${name}: a tap on the picture shows the timeline`);
+    await shot('timeline');
+    check(await fingerSized('#controls button') && await fingerSized('#track'), `${name}: the timeline's buttons and track are a finger's size`);
+    await page.touchscreen.tap(x + w / 2, y + h / 3);
+    check(!await shown(), `${name}: a second tap hides it`);
+    await page.touchscreen.tap(x + w / 2, y + h / 3);
+    const [tx, ty, tw, th] = await box('#track');
+    const end = await page.evaluate(() => Module.amberChapters.at(-1).seconds);
+    await page.touchscreen.touchStart(tx + tw * 0.2, ty + th / 2);
+    await page.touchscreen.touchMove(tx + tw * 0.4, ty + th / 2);
+    await page.touchscreen.touchMove(tx + tw * 0.6, ty + th / 2);
+    await page.touchscreen.touchEnd();
+    await page.waitForFunction(() => Module.amberSeeks.length > 0, { timeout: 5000 }).catch(() => {});
+    const [seconds, entry, expected] = await page.evaluate(() => {
+      const s = Module.amberSeeks.at(-1)?.seconds ?? -1;
+      return [s, Module.amberNow.entry, Module.amberChapters.findLastIndex((c) => c.seconds <= s)];
+    });
+    check(Math.abs(seconds - end * 0.6) < 1 && entry === expected,
+          `${name}: a drag along the timeline seeks to ${seconds.toFixed(1)} s, entry ${entry} (${expected})`);
+    check(await page.evaluate(() => scrollX === 0 && scrollY === 0 && visualViewport.scale === 1 &&
+            document.documentElement.scrollHeight <= innerHeight && document.documentElement.scrollWidth <= innerWidth),
+          `${name}: nothing scrolled or zoomed`);
+    // Emulated taps on a page busy drawing in software are at times not
+    // made clicks, as if held too long; a viewer would tap again.
+    const paused = () => page.evaluate(() => document.body.dataset.state === 'paused');
+    for (let i = 0; i < 3 && !await paused(); ++i) { await page.tap('#toggle'); await sleep(500); }
+    check(await paused(), `${name}: a tap on Pause pauses`);
+    await page.waitForSelector('#bar.hidden', { timeout: 5000 }).catch(() => {});
+    check(!await shown(), `${name}: paused, the controls leave the picture after 2 s`);
+    await shot('paused');
+    await page.close();
+  }
+}
+
+// Where the browser offers no WebGL 2, the page says so, and nothing throws.
+async function withoutWebGL2() {
+  const bare = await launch(['--disable-webgl2']);
+  try {
+    const { page } = await open('', undefined, bare);
+    await page.waitForFunction(() => document.body.dataset.state === 'no-webgl2', { timeout: 10000 }).catch(() => {});
+    await sleep(1000);
+    check(await page.$eval('#no-webgl2', (p) => !p.hidden && p.offsetHeight > 0 && /WebGL 2/.test(p.textContent)),
+          'without WebGL 2 the page says what is missing');
+    await page.screenshot({ path: join(dir, 'no_webgl2.png') });
+  } finally {
+    await bare.close();
+  }
+}
+
 try {
-  await Promise.all([play(), stills()]);
+  if (firefox) { await stills(); await play(); } else await Promise.all([play(), stills()]);
   await player();
+  if (!firefox && served === 'file') { await phone(); await withoutWebGL2(); }
 } finally {
   await browser.close();
-  server.kill();
 }
 console.log(`stills and screenshots in ${dir}`);
 process.exit(failures.length ? 1 : 0);
