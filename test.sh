@@ -10,7 +10,8 @@
 #                      whole tape in real time, quits at 20 seeded moments,
 #                      Escape at 20 random moments (another window focused
 #                      in half of them), every damaged drive and broken
-#                      soundtrack, the timed fuzz sessions, the README's
+#                      soundtrack, the timed fuzz sessions, the web page
+#                      in Firefox, the Windows zip under wine, the README's
 #                      commands on a bare Debian 12 root (as root), and the
 #                      program's long runs again in the AddressSanitizer +
 #                      UndefinedBehaviorSanitizer build

@@ -248,12 +248,12 @@ async function phone() {
     await page.touchscreen.touchMove(tx + tw * 0.6, ty + th / 2);
     await page.touchscreen.touchEnd();
     await page.waitForFunction(() => Module.amberSeeks.length > 0, { timeout: 5000 }).catch(() => {});
-    const [seconds, entry, expected] = await page.evaluate(() => {
+    const [landed, entry, expected] = await page.evaluate(() => {
       const s = Module.amberSeeks.at(-1)?.seconds ?? -1;
       return [s, Module.amberNow.entry, Module.amberChapters.findLastIndex((c) => c.seconds <= s)];
     });
-    check(Math.abs(seconds - end * 0.6) < 1 && entry === expected,
-          `${name}: a drag along the timeline seeks to ${seconds.toFixed(1)} s, entry ${entry} (${expected})`);
+    check(Math.abs(landed - end * 0.6) < 1 && entry === expected,
+          `${name}: a drag along the timeline seeks to ${landed.toFixed(1)} s, entry ${entry} (${expected})`);
     check(await page.evaluate(() => scrollX === 0 && scrollY === 0 && visualViewport.scale === 1 &&
             document.documentElement.scrollHeight <= innerHeight && document.documentElement.scrollWidth <= innerWidth),
           `${name}: nothing scrolled or zoomed`);
