@@ -211,13 +211,13 @@ async function player() {
   await page.close();
 }
 
-// A phone held either way, with touch alone: the picture fits, a tap starts
-// it with sound, taps show and hide the timeline, a drag seeks, buttons are a
-// finger's size, nothing scrolls or zooms, and paused, the controls leave
-// the picture.
+// A phone held either way, with touch alone, from a link into the tape: the
+// picture fits, a tap starts it with sound, taps show and hide the timeline,
+// a drag seeks, buttons are a finger's size, nothing scrolls or zooms, and
+// paused, the controls leave the picture.
 async function phone() {
   for (const [name, width, height] of [['portrait', 390, 844], ['landscape', 844, 390]]) {
-    const { page, opened } = await open('', { width, height, isMobile: true, hasTouch: true });
+    const { page, opened } = await open('?t=40', { width, height, isMobile: true, hasTouch: true });
     const shot = (what) => page.screenshot({ path: join(dir, `phone_${name}_${what}.png`) });
     const box = (selector) => page.$eval(selector, (e) => { const r = e.getBoundingClientRect(); return [r.x, r.y, r.width, r.height]; });
     const shown = () => page.$eval('#bar', (bar) => !bar.classList.contains('hidden'));
@@ -264,6 +264,7 @@ async function phone() {
     check(await paused(), `${name}: a tap on Pause pauses`);
     await page.waitForSelector('#bar.hidden', { timeout: 5000 }).catch(() => {});
     check(!await shown(), `${name}: paused, the controls leave the picture after 2 s`);
+    await sleep(400);  // their fade
     await shot('paused');
     await page.close();
   }
