@@ -69,12 +69,24 @@ EM_JS(int, fsound_web_init, (), {
     // Where the soundtrack is, or would be if a waiting play had started.
     const pageSeconds = () => performance.now() / 1000;
     sound.position = () => sound.source ? sound.heard() : sound.pending ? pageSeconds() - sound.pendingSince : 0;
-    // A waiting play starts once the soundtrack is decoded and the output runs;
-    // the context's own clock stands still until then.
+    // A waiting play starts once the soundtrack is decoded and the output has
+    // run a while: the context's clock stands still until the output runs,
+    // and in its first moments runs ahead of what is heard (Firefox's, by up
+    // to a tenth of a second).
+    const settleSeconds = 0.3;
+    let runningSince = ctx.state === 'running' ? 0 : Infinity;
     sound.join = () => {
-        if (sound.pending && sound.buffer && ctx.state === 'running') sound.start(pageSeconds() - sound.pendingSince);
+        if (sound.pending && sound.buffer && pageSeconds() - runningSince >= settleSeconds)
+            sound.start(pageSeconds() - sound.pendingSince);
     };
-    ctx.addEventListener('statechange', sound.join);
+    ctx.addEventListener('statechange', () => {
+        if (ctx.state !== 'running') {
+            runningSince = Infinity;
+        } else if (runningSince === Infinity) {
+            runningSince = pageSeconds();
+            setTimeout(sound.join, settleSeconds * 1000);
+        }
+    });
     sound.place = (offset) => {
         if (sound.source) sound.source.stop();
         sound.source = null;
@@ -82,7 +94,7 @@ EM_JS(int, fsound_web_init, (), {
         if (!sound.wanted || offset < 0) return;
         sound.pending = true;
         sound.pendingSince = pageSeconds() - offset;
-        ctx.resume().then(sound.join, () => {});
+        ctx.resume();
         sound.join();
     };
     document.addEventListener('visibilitychange', () => {
