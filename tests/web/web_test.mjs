@@ -81,7 +81,8 @@ const launch = (extra = []) => puppeteer.launch(firefox
              '--disable-backgrounding-occluded-windows', ...extra] });
 const browser = await launch();
 
-// The one file asks for nothing beyond itself.
+// The one file asks for nothing beyond itself. Chromium names every request,
+// file: ones included; Firefox's WebDriver BiDi names only network ones.
 function watchRequests(page) {
   const own = base.split(/[?#]/)[0];
   page.on('request', (request) => {
