@@ -29,7 +29,12 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 build=$(realpath "${1:?usage: release_test.sh BUILD}")
-for copy in a b; do "$source_dir/release/pack.sh" "$work/$copy" "$build" >/dev/null; done
+# The packs' build output is shown only where a pack fails, so that a
+# failure below is not lost in it.
+for copy in a b; do
+  "$source_dir/release/pack.sh" "$work/$copy" "$build" >"$work/pack.log" 2>&1 ||
+    { tail -40 "$work/pack.log"; exit 1; }
+done
 tarball=amber_grid-linux-x86_64.tar.gz
 cmp -s "$work/a/$tarball" "$work/b/$tarball" || fail "two packs differ"
 
