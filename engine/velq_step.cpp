@@ -96,6 +96,7 @@ void VELQ_STEP_Rewind() {
 
 void VELQ_STEP_Start(const char* drive) {
     VELQ_STEP_Rewind();
+    VIS_Rewind();
     VELQ_PLAY_Start(drive, VELQ_PLAY_STEPPED);
 }
 

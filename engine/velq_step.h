@@ -15,7 +15,9 @@ constexpr uint64_t VELQ_STEP_SECOND_US = 1000000;
 // run is closed.
 void VELQ_STEP_Rewind();
 
-// Rewinds, then starts the production from the drive at path, stepped.
+// Rewinds, puts the scenes' own state and the OpenGL state back as a
+// process starts, then starts the production from the drive at path,
+// stepped: a second start in one process shows what a fresh one shows.
 void VELQ_STEP_Start(const char* drive);
 
 // Starts the production again at virtual time 0 in a process that has

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "engine/velq2.h"
+#include "scenes/vis.h"
 #include "tests/support/gl_bench.h"
 
 namespace {
@@ -34,6 +35,7 @@ protected:
 };
 
 TEST_F(Bench, FrameShowsWhatWasDrawnWhereItWasDrawn) {
+    VIS_Rewind();  // whatever scene ran before in this process
     BENCH_RunScene(PrepBox, DrawBox);
     const auto frame = PLAYER_ReadFrame();
     for (int y = 100; y < 150; ++y)
