@@ -12,11 +12,23 @@ void TOOL_ARGS_Help(const char* usage) {
     std::exit(0);
 }
 
+namespace {
+
+void SayWhy(const std::string& reason) {
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, reason.c_str());
+}
+
+}  // namespace
+
 void TOOL_ARGS_Fail(const char* usage, const std::string& reason) {
-    if (!reason.empty())
-        std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, reason.c_str());
+    if (!reason.empty()) SayWhy(reason);
     std::fputs(usage, stderr);
     std::exit(TOOL_ARGS_USAGE_STATUS);
+}
+
+void TOOL_ARGS_Error(const std::string& reason, int status) {
+    SayWhy(reason);
+    std::exit(status);
 }
 
 void TOOL_ARGS_NoOptions(int argc, char** argv, const char* usage) {

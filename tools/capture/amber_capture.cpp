@@ -207,10 +207,7 @@ std::vector<int16_t> Soundtrack() {
     std::vector<int16_t> pcm(2 * (last - first), 0);
     if (capture_play_frame == kNotPlayed) return pcm;
     const MP3_Pcm track = MP3_DecodeStereo(DataPath(kSoundtrack), CAPTURE_AUDIO_RATE);
-    if (track.rate == 0) {
-        std::fprintf(stderr, "amber_capture: cannot read the soundtrack %s\n", kSoundtrack);
-        std::exit(1);
-    }
+    if (track.rate == 0) TOOL_ARGS_Error(std::string("cannot read the soundtrack ") + kSoundtrack);
     const int64_t start = FrameSample(capture_play_frame);
     const int64_t track_frames = track.samples.size() / 2;
     for (int64_t i = std::max(first, start); i < last && i - start < track_frames; ++i) {

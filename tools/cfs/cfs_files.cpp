@@ -13,18 +13,18 @@
 
 #include "archive/cfs_tiles.h"
 #include "media/png_write.h"
+#include "tools/tool_args.h"
 
 constexpr size_t kRgb = 3;
 constexpr size_t kFloatsPerTriangle = 9;
 
 void CFS_FILES_Fail(const char* format, ...) {
+    char reason[1024];
     va_list args;
     va_start(args, format);
-    fputs("cfs: ", stderr);
-    vfprintf(stderr, format, args);
-    fputc('\n', stderr);
+    vsnprintf(reason, sizeof reason, format, args);
     va_end(args);
-    exit(1);
+    TOOL_ARGS_Error(reason);
 }
 
 CFS_FILES_Picture CFS_FILES_ReadPng(const std::string& path) {

@@ -15,7 +15,7 @@ struct CFS_FILES_Picture {
     std::vector<uint8_t> rgb;
 };
 
-// Prints "cfs: " and the formatted text to standard error, exits with status 1.
+// The tools' error (TOOL_ARGS_Error) with the formatted text as its reason.
 [[noreturn]] void CFS_FILES_Fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Any PNG, converted to 8-bit RGB; transparency is laid over black.

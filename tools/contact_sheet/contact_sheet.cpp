@@ -20,6 +20,7 @@
 #include "archive/cfs.h"
 #include "archive/cfs_tiles.h"
 #include "media/png_write.h"
+#include "platform/fatal.h"
 #include "tools/mkdrive/glyphs.h"
 #include "tools/tool_args.h"
 
@@ -42,8 +43,7 @@ Image SHEET_Blank(int w, int h, uint8_t grey) {
 }
 
 void SHEET_Fatal(const char* what) {
-    printf("SHEET_Main: FATAL_ERROR: %s\n", what);
-    exit(1);
+    FATAL_Exit(("SHEET_Main: FATAL_ERROR: " + std::string(what) + "\n").c_str());
 }
 
 void SHEET_Save(const Image& img, const std::string& path) {

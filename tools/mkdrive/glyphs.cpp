@@ -11,6 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <string>
+
+#include "platform/fatal.h"
 
 namespace {
 
@@ -20,8 +23,7 @@ constexpr int kCurveSteps = 8;
 FT_Library glyph_lib = nullptr;
 
 void GLYPH_Fatal(const char* function, const char* what) {
-    printf("%s: FATAL_ERROR: %s\n", function, what);
-    exit(1);
+    FATAL_Exit((std::string(function) + ": FATAL_ERROR: " + what + "\n").c_str());
 }
 
 FT_Face GLYPH_OpenFace(const char* font) {

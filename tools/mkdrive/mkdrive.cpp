@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string>
 #include <vector>
 
 #include "archive/cfs.h"
 #include "archive/cfs_writer.h"
+#include "platform/fatal.h"
 #include "tools/mkdrive/meshes.h"
 #include "tools/mkdrive/pictures.h"
 #include "tools/tool_args.h"
@@ -22,8 +24,7 @@ const char* const kDriveOrder[] = {
 };
 
 void MKDRIVE_Fatal(const char* what) {
-    printf("MKDRIVE_Main: FATAL_ERROR: %s\n", what);
-    exit(1);
+    FATAL_Exit(("MKDRIVE_Main: FATAL_ERROR: " + std::string(what) + "\n").c_str());
 }
 
 std::vector<CFS_WriterEntry> MKDRIVE_Entries() {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "platform/fatal.h"
 #include "tools/mkdrive/glyphs.h"
 #include "tools/mkdrive/noise.h"
 
@@ -60,10 +61,8 @@ void PICT_FillRows(Canvas& cv, int y0, int y1, const Paint& paint) {
 // edges: a caption cut off at its edge is a layout fault.
 void PICT_Text(Canvas& cv, const GLYPH_Bitmap& bm, int left, int baseline, const Paint& paint) {
     int top = baseline - bm.baseline;
-    if (left < 1 || top < 1 || left + bm.width > cv.w - 1 || top + bm.height > cv.h - 1) {
-        printf("PICT_Text: FATAL_ERROR: Text does not fit its picture.\n");
-        exit(1);
-    }
+    if (left < 1 || top < 1 || left + bm.width > cv.w - 1 || top + bm.height > cv.h - 1)
+        FATAL_Exit("PICT_Text: FATAL_ERROR: Text does not fit its picture.\n");
     for (int y = 0; y < bm.height; ++y)
         for (int x = 0; x < bm.width; ++x) {
             double a = bm.coverage[y * bm.width + x] / 255.0;

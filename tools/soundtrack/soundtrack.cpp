@@ -9,6 +9,7 @@
 
 #include "engine/velq_step.h"
 #include "media/mp3_encode.h"
+#include "platform/fatal.h"
 #include "platform/output_file.h"
 #include "tools/soundtrack/synth.h"
 #include "tools/soundtrack/synth_score.h"
@@ -16,10 +17,7 @@
 
 constexpr int kKbps = 192;
 
-static void SNDT_Fail(const char* message) {
-    printf("%s", message);
-    exit(1);
-}
+static void SNDT_Fail(const char* message) { FATAL_Exit(message); }
 
 static void SNDT_Write(const char* path, const std::vector<uint8_t>& mp3) {
     if (!OUTFILE_Save(path, mp3)) SNDT_Fail("SNDT_Write: FATAL_ERROR: Cannot write file.\n");

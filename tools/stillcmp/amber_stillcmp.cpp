@@ -38,10 +38,7 @@ constexpr const char* kUsage =
 
 MEDIA_Picture Read(const char* path) {
     MEDIA_Picture picture;
-    if (!MEDIA_ReadPng(path, &picture)) {
-        std::fprintf(stderr, "amber_stillcmp: cannot read %s\n", path);
-        std::exit(kUnreadable);
-    }
+    if (!MEDIA_ReadPng(path, &picture)) TOOL_ARGS_Error(std::string("cannot read ") + path, kUnreadable);
     return picture;
 }
 
