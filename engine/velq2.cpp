@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "platform/gl.h"
+#include "gl1/gl.h"
 #include "platform/word.h"
 
 int32_t velq_caller = 0;

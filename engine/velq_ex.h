@@ -3,7 +3,7 @@
 // looking at the GL state while developing.
 #pragma once
 
-#include "platform/gl.h"
+#include "gl1/gl.h"
 
 constexpr GLuint VELQ_EX_EMBLEM_LIST = 22;  // the emblem's shapes
 constexpr GLuint VELQ_EX_RING_LIST = 23;    // the ring around them

@@ -1,6 +1,6 @@
 #include "engine/velq_glow.h"
 
-#include "platform/gl.h"
+#include "gl1/gl.h"
 
 uint8_t velq_glw_buffy01[VELQ_GLW_PIXELS * 4];
 uint8_t velq_glw_buffy03[9000];

@@ -3,7 +3,7 @@
 #include "archive/cfs.h"
 #include "engine/velq2.h"
 #include "engine/velq_loader.h"
-#include "platform/gl.h"
+#include "gl1/gl.h"
 #include "scenes/vis.h"
 
 namespace {

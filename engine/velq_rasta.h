@@ -3,7 +3,7 @@
 #pragma once
 
 #include "archive/cfs.h"
-#include "platform/gl.h"
+#include "gl1/gl.h"
 
 // Sets the default texture up for picture lists: decal mode (the picture's
 // RGB as is), nearest filtering, clamped edges.

@@ -5,7 +5,7 @@
 
 #include <SDL.h>
 
-#include "platform/fsound.h"
+#include "sound/fsound.h"
 
 // The screen's size in pixels.
 constexpr int VELQ_SCREEN_WIDTH = 640;

@@ -11,7 +11,7 @@
 #include "headless/xvfb.h"
 #include "media/png_write.h"
 #include "platform/display.h"
-#include "platform/fsound.h"
+#include "sound/fsound.h"
 
 namespace {
 

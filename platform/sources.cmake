@@ -5,20 +5,11 @@ if(EMSCRIPTEN)
   set(AMBER_ENDING_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ending_web.cpp)
 elseif(WIN32)
   set(AMBER_ENDING_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ending.cpp
-                           ${CMAKE_CURRENT_LIST_DIR}/quit_requests_win.cpp)
+                           ${CMAKE_CURRENT_LIST_DIR}/ending_win.cpp)
 else()
   set(AMBER_ENDING_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ending.cpp
-                           ${CMAKE_CURRENT_LIST_DIR}/quit_requests_posix.cpp)
+                           ${CMAKE_CURRENT_LIST_DIR}/ending_posix.cpp)
 endif()
 
 # The tools' output files; the drive fuzzer's seed maker writes drives too.
 set(AMBER_OUTPUT_FILE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/output_file.cpp)
-
-# The sound layer's sources: the library and the soundtrack fuzzer's own
-# instrumented build take them from here. In a browser it plays over Web
-# Audio.
-if(EMSCRIPTEN)
-  set(AMBER_SOUND_SOURCES ${CMAKE_CURRENT_LIST_DIR}/fsound_web.cpp)
-else()
-  set(AMBER_SOUND_SOURCES ${CMAKE_CURRENT_LIST_DIR}/fsound.cpp)
-endif()

@@ -8,7 +8,7 @@
 #include "engine/velq2.h"
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
-#include "platform/gl.h"
+#include "gl1/gl.h"
 #include "scenes/vis.h"
 #include "scenes/vis_draw.h"
 

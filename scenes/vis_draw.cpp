@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "platform/gl.h"
+#include "gl1/gl.h"
 #include "scenes/vis.h"
 
 void VIS_EmitMesh(const CFS_Mesh* mesh, const CFS_Norms* norms) {

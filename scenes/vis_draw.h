@@ -3,7 +3,7 @@
 #pragma once
 
 #include "archive/cfs.h"
-#include "platform/gl.h"
+#include "gl1/gl.h"
 
 // Emits mesh's triangles, one GL_TRIANGLES batch each in stored order, each
 // led by its own normal; norms may be null for a mesh drawn without normals.

@@ -5,7 +5,7 @@
 #include "archive/cfs.h"
 #include "engine/velq_loader.h"
 #include "engine/velq_rasta.h"
-#include "platform/gl.h"
+#include "gl1/gl.h"
 #include "platform/word.h"
 #include "scenes/vis.h"
 

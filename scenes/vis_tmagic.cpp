@@ -13,7 +13,7 @@
 #include "engine/velq_ex.h"
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
-#include "platform/gl.h"
+#include "gl1/gl.h"
 #include "scenes/vis.h"
 #include "scenes/vis_draw.h"
 

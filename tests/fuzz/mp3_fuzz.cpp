@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/fsound.h"
+#include "sound/fsound.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "media/mp3_encode.h"
-#include "platform/fsound.h"
+#include "sound/fsound.h"
 #include "headless/mp3_decode.h"
 
 namespace {

@@ -7,7 +7,7 @@
 // and the audio thread share; each has a single writer and is published with
 // release and read with acquire, so a frame is never read before it is
 // written nor overwritten before it is read.
-#include "platform/fsound.h"
+#include "sound/fsound.h"
 
 #include <SDL.h>
 #include <mpg123.h>

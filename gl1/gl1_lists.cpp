@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "platform/gl1_local.h"
+#include "gl1/gl1_local.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include <cstdio>
 
-#include "platform/fsound.h"
-#include "platform/fsound_web.h"
+#include "sound/fsound.h"
+#include "sound/fsound_web.h"
 
 struct FSOUND_STREAM {
     bool playing;

@@ -2,7 +2,7 @@
 // Each triangle keeps its primitive's winding, and its last vertex is the
 // one fixed-function OpenGL takes a flat-shaded face's colour from; OpenGL
 // ES takes the last vertex too.
-#include "platform/gl1_local.h"
+#include "gl1/gl1_local.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/fatal.h"
-#include "platform/gl1_local.h"
+#include "gl1/gl1_local.h"
 
 namespace {
 

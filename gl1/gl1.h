@@ -4,7 +4,7 @@
 // immediate mode with quads and quad strips, display lists (texture uploads
 // inside them included), per-vertex lighting with two lights, a spot
 // cutoff and colour material, flat and smooth shading, decal and modulate
-// texturing, blending, depth, culling and the read-back. platform/gl.h
+// texturing, blending, depth, culling and the read-back. gl1/gl.h
 // routes the gl* calls here in a build with AMBER_GL1.
 //
 // Main thread only, with the context current; the layer sets itself up on

@@ -1,14 +1,14 @@
 // The layer's entry points: each call becomes a command, run at once or
 // kept in the display list being compiled; vertices go to the open
 // primitive.
-#include "platform/gl1.h"
+#include "gl1/gl1.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #include "platform/fatal.h"
-#include "platform/gl1_local.h"
+#include "gl1/gl1_local.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/gl1_local.h"
+#include "gl1/gl1_local.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #endif
 
 #ifdef AMBER_GL1
-#include "platform/gl1.h"
+#include "gl1/gl1.h"
 
 #define glEnable GL1_Enable
 #define glDisable GL1_Disable

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/gl1.h"
+#include "gl1/gl1.h"
 
 // One vertex as the layer draws it: position, normal, colour, texture
 // coordinate. Every primitive becomes independent triangles of these.
