@@ -12,9 +12,9 @@
 
 #include "archive/cfs.h"
 #include "engine/velq2.h"
+#include "engine/velq_scenes.h"
 #include "platform/fatal.h"
 #include "platform/word.h"
-#include "scenes/vis.h"
 
 SDL_Thread* velq_loader_th = nullptr;
 uint32_t velq_loader_st[VELQ_LOADER_STEPS] = {};

@@ -3,8 +3,8 @@
 #include "archive/cfs.h"
 #include "engine/velq2.h"
 #include "engine/velq_loader.h"
+#include "engine/velq_scenes.h"
 #include "gl1/gl.h"
-#include "scenes/vis.h"
 
 namespace {
 

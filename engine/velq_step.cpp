@@ -8,7 +8,7 @@
 #include "engine/velq2.h"
 #include "engine/velq_loader.h"
 #include "engine/velq_play.h"
-#include "scenes/vis.h"
+#include "engine/velq_scenes.h"
 
 namespace {
 

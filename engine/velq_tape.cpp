@@ -1,7 +1,7 @@
 // The production's timeline: eleven entries over eight scenes, then three
 // spare entries that the sequencer never reaches.
 #include "engine/velq2.h"
-#include "scenes/vis.h"
+#include "engine/velq_scenes.h"
 
 namespace {
 

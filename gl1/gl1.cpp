@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/fatal.h"
 #include "gl1/gl1_local.h"
+#include "platform/fatal.h"
 
 namespace {
 

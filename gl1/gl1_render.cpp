@@ -9,8 +9,8 @@
 #include <iterator>
 #include <string>
 
-#include "platform/fatal.h"
 #include "gl1/gl1_local.h"
+#include "platform/fatal.h"
 
 namespace {
 

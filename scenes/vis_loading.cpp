@@ -5,9 +5,9 @@
 #include "archive/cfs.h"
 #include "engine/velq_loader.h"
 #include "engine/velq_rasta.h"
+#include "engine/velq_scenes.h"
 #include "gl1/gl.h"
 #include "platform/word.h"
-#include "scenes/vis.h"
 
 CFS_Pict* loading_pict = nullptr;
 

@@ -13,8 +13,8 @@
 #include "engine/velq_ex.h"
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
+#include "engine/velq_scenes.h"
 #include "gl1/gl.h"
-#include "scenes/vis.h"
 #include "scenes/vis_draw.h"
 
 CFS_Pict* tmagic_vostil = nullptr;

@@ -5,8 +5,8 @@
 #include "engine/velq2.h"
 #include "engine/velq_glow.h"
 #include "engine/velq_rasta.h"
+#include "engine/velq_scenes.h"
 #include "gl1/gl.h"
-#include "scenes/vis.h"
 #include "scenes/vis_draw.h"
 
 CFS_Mesh* tree_wsypa = nullptr;

@@ -12,8 +12,8 @@
 #include "archive/cfs.h"
 #include "engine/velq2.h"
 #include "engine/velq_rasta.h"
+#include "engine/velq_scenes.h"
 #include "gl1/gl.h"
-#include "scenes/vis.h"
 #include "scenes/vis_draw.h"
 
 CFS_Pict* zelto_pict = nullptr;

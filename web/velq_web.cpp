@@ -27,8 +27,8 @@
 #include "engine/velq_play.h"
 #include "engine/velq_start.h"
 #include "engine/velq_step.h"
-#include "sound/fsound_web.h"
 #include "gl1/gl1.h"
+#include "sound/fsound_web.h"
 
 namespace {
 

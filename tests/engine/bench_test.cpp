@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "engine/velq2.h"
-#include "scenes/vis.h"
+#include "engine/velq_scenes.h"
 #include "tests/support/gl_bench.h"
 
 namespace {

@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "headless/mp3_decode.h"
 #include "media/mp3_encode.h"
 #include "sound/fsound.h"
-#include "headless/mp3_decode.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "archive/cfs.h"
 #include "archive/cfs_writer.h"
 #include "engine/velq_loader.h"
-#include "scenes/vis.h"
+#include "engine/velq_scenes.h"
 #include "tests/support/gl_bench.h"
 
 namespace {

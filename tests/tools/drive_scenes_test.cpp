@@ -13,7 +13,7 @@
 #include "archive/cfs.h"
 #include "engine/velq2.h"
 #include "engine/velq_loader.h"
-#include "scenes/vis.h"
+#include "engine/velq_scenes.h"
 #include "tests/support/gl_bench.h"
 
 namespace {

@@ -1,6 +1,8 @@
-// The scene functions the tape and the loader call. INIT reads a scene's
-// assets (loader thread, no OpenGL), PREP sets up its OpenGL state when the
-// tape enters it, CALL draws one frame.
+// The scene functions the tape and the loader call, and the hooks the
+// player calls; scenes/ implements them, and the engine names them here so
+// that its includes run downwards only. INIT reads a scene's assets (loader
+// thread, no OpenGL), PREP sets up its OpenGL state when the tape enters it,
+// CALL draws one frame.
 #pragma once
 
 #include "engine/velq2.h"
