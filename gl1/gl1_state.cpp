@@ -284,42 +284,65 @@ void GL1_DrawTriangles(const std::vector<GL1_Vertex>& triangles) {
     gl1_changed = false;
 }
 
-// A command that changes what the shaders read (the uniform block, or the
-// switches that pick the program) ends its case with break, which marks the
-// state changed so that the next draw uploads it; one that goes straight to
-// the driver, or draws, returns and leaves the mark alone.
+namespace {
+
+// The commands that go straight to the driver, or draw, and so leave the
+// shaders' state as it is; false for any other.
+bool ExecuteDirect(const GL1_Command& c, const GL1_List* list) {
+    switch (c.op) {
+        case GL1_Op::Viewport:
+            GL1_RenderViewport(c.i);
+            return true;
+        case GL1_Op::ClearColor:
+            GL1_RenderClearColor(c.v);
+            return true;
+        case GL1_Op::Clear:
+            GL1_RenderClear(c.a);
+            return true;
+        case GL1_Op::BlendFunc:
+            GL1_RenderBlendFunc(c.a, c.b);
+            return true;
+        case GL1_Op::FrontFace:
+            gl1_polygon.front_face = c.a;
+            GL1_RenderFrontFace(c.a);
+            return true;
+        case GL1_Op::CullFace:
+            gl1_polygon.cull_face = c.a;
+            GL1_RenderCullFace(c.a);
+            return true;
+        case GL1_Op::PushAttrib:
+            PushPolygon();
+            return true;
+        case GL1_Op::PopAttrib:
+            PopPolygon();
+            return true;
+        case GL1_Op::ColorMaterial:
+            if (c.a != GL_FRONT || c.b != GL_AMBIENT_AND_DIFFUSE)
+                GL1_Unsupported("glColorMaterial", c.b);
+            return true;
+        case GL1_Op::CallList:
+            GL1_ListCall(static_cast<GLuint>(c.i[0]));
+            return true;
+        case GL1_Op::Draw:
+            Draw(c, list);
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+// Every other command changes what the shaders read (the uniform block, or
+// the switches that pick the program), so it marks the state changed and
+// the next draw uploads it.
 void GL1_Execute(const GL1_Command& c, const GL1_List* list) {
+    if (ExecuteDirect(c, list)) return;
     switch (c.op) {
         case GL1_Op::Enable:
         case GL1_Op::Disable:
             Switch(c.a, c.op == GL1_Op::Enable, c.op == GL1_Op::Enable ? "glEnable" : "glDisable");
             break;
-        case GL1_Op::Viewport:
-            GL1_RenderViewport(c.i);
-            return;
-        case GL1_Op::ClearColor:
-            GL1_RenderClearColor(c.v);
-            return;
-        case GL1_Op::Clear:
-            GL1_RenderClear(c.a);
-            return;
-        case GL1_Op::BlendFunc:
-            GL1_RenderBlendFunc(c.a, c.b);
-            return;
-        case GL1_Op::FrontFace:
-            gl1_polygon.front_face = c.a;
-            GL1_RenderFrontFace(c.a);
-            return;
-        case GL1_Op::CullFace:
-            gl1_polygon.cull_face = c.a;
-            GL1_RenderCullFace(c.a);
-            return;
-        case GL1_Op::PushAttrib:
-            PushPolygon();
-            return;
-        case GL1_Op::PopAttrib:
-            PopPolygon();
-            return;
         case GL1_Op::ShadeModel:
             Flag(GL1_KEY_FLAT, c.a == GL_FLAT);
             break;
@@ -342,21 +365,13 @@ void GL1_Execute(const GL1_Command& c, const GL1_List* list) {
         case GL1_Op::Material:
             Material(c);
             break;
-        case GL1_Op::ColorMaterial:
-            if (c.a != GL_FRONT || c.b != GL_AMBIENT_AND_DIFFUSE)
-                GL1_Unsupported("glColorMaterial", c.b);
-            return;
         case GL1_Op::TexImage:
         case GL1_Op::TexParameter:
         case GL1_Op::TexEnv:
             Texture(c, list);
             break;
-        case GL1_Op::CallList:
-            GL1_ListCall(static_cast<GLuint>(c.i[0]));
-            return;
-        case GL1_Op::Draw:
-            Draw(c, list);
-            return;
+        default:
+            break;  // ExecuteDirect's
     }
     gl1_changed = true;
 }

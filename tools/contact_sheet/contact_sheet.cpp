@@ -72,6 +72,23 @@ V3 SHEET_View(V3 p, bool flat) {
             q.y * std::sin(pitch) + q.z * std::cos(pitch)};
 }
 
+// The mesh view from its supersampled colours, each pixel their mean.
+Image SHEET_Downsample(const std::vector<std::array<double, 3>>& colour) {
+    const int size = kMeshView * kSupersample;
+    Image img = SHEET_Blank(kMeshView, kMeshView, 0);
+    for (int y = 0; y < kMeshView; ++y)
+        for (int x = 0; x < kMeshView; ++x)
+            for (int ch = 0; ch < 3; ++ch) {
+                double sum = 0;
+                for (int sy = 0; sy < kSupersample; ++sy)
+                    for (int sx = 0; sx < kSupersample; ++sx)
+                        sum += colour[(y * kSupersample + sy) * size + x * kSupersample + sx][ch];
+                img.rgb[(y * kMeshView + x) * 3 + ch] =
+                    uint8_t(std::lround(sum / (kSupersample * kSupersample)));
+            }
+    return img;
+}
+
 // Flat-shaded, depth-tested view of a mesh, fitted to the view square.
 Image SHEET_Mesh(const CFS_Mesh& m) {
     const int size = kMeshView * kSupersample;
@@ -123,18 +140,7 @@ Image SHEET_Mesh(const CFS_Mesh& m) {
                 colour[y * size + x] = {base[0] * shade, base[1] * shade, base[2] * shade};
             }
     }
-    Image img = SHEET_Blank(kMeshView, kMeshView, 0);
-    for (int y = 0; y < kMeshView; ++y)
-        for (int x = 0; x < kMeshView; ++x)
-            for (int ch = 0; ch < 3; ++ch) {
-                double sum = 0;
-                for (int sy = 0; sy < kSupersample; ++sy)
-                    for (int sx = 0; sx < kSupersample; ++sx)
-                        sum += colour[(y * kSupersample + sy) * size + x * kSupersample + sx][ch];
-                img.rgb[(y * kMeshView + x) * 3 + ch] =
-                    uint8_t(std::lround(sum / (kSupersample * kSupersample)));
-            }
-    return img;
+    return SHEET_Downsample(colour);
 }
 
 void SHEET_Paste(Image& dst, const Image& src, int left, int top) {
