@@ -16,6 +16,7 @@
 int32_t velq_caller = 0;
 uint32_t velq_ctrl = 0;
 VELQ_Ctrls velq_ctrls = {};
+VELQ_FrameWork velq_frame_work = VELQ_FRAME_DRAW;
 // SDL 1.2's timer handle is a pointer here and an int in Emscripten's SDL.
 SDL_TimerID velq_timer_id = {};
 
@@ -103,6 +104,26 @@ void LoadEntry(const VELQ_TapeEntry& e) {
     }
 }
 
+VELQ_SceneFn StateHook(VELQ_SceneFn call) {
+    for (const VELQ_SceneHooks& scene : velq_scene_hooks)
+        if (scene.call == call) return scene.state;
+    return nullptr;
+}
+
+// The entry's CALL, as much of it as the frame work asks for.
+void Call(const VELQ_TapeEntry& e) {
+    if (velq_frame_work == VELQ_FRAME_DRAW ||
+        (velq_frame_work == VELQ_FRAME_STATE && VELQ_EntryEnds())) {
+        e.call();
+    } else if (velq_frame_work == VELQ_FRAME_STATE) {
+        if (const VELQ_SceneFn state = StateHook(e.call)) state();
+    }
+}
+
+void Prep(const VELQ_TapeEntry& e) {
+    if (e.prep && velq_frame_work != VELQ_FRAME_NONE) e.prep();
+}
+
 // Moves on to the next entry and draws its first frame; 1 at the tape's end.
 int32_t Advance() {
     do {
@@ -110,17 +131,16 @@ int32_t Advance() {
         if (velq_caller > VELQ_LAST_ENTRY) return 1;
         LoadEntry(velq_tape[velq_caller]);
         WORD_Store(velq_ctrl, 0u, WORD_SEQ_CST);
-        if (velq_tape[velq_caller].prep) velq_tape[velq_caller].prep();
+        Prep(velq_tape[velq_caller]);
     } while (WORD_Load(velq_ctrl, WORD_SEQ_CST) != 0);
-    velq_tape[velq_caller].call();
+    Call(velq_tape[velq_caller]);
     return 0;
 }
 
 // The number of whole periods that have ended since the last count; none
 // when they span a stall, which drops them. Dropping whole periods keeps the
 // grid, so what a stall takes from the tape matches its length on average.
-uint64_t CountPeriods() {
-    const uint64_t now = velq_clock_us();
+uint64_t CountPeriods(uint64_t now) {
     const uint64_t due = WORD_Load(velq_tick_due, WORD_RELAXED);
     if (now < due) return 0;
     const uint64_t periods = (now - due) / kTickUs + 1;
@@ -138,29 +158,32 @@ void AdvanceClocks() {
 
 }  // namespace
 
-uint64_t (*velq_clock_us)() = SteadyClockUs;
 uint64_t velq_stall_us = 250000;
 
 // Periods that end while the advance word is set are dropped, not caught up
 // later: the entry being entered starts its clocks at zero.
-Uint32 VElQ_Tick(Uint32 interval, void*) {
+void VELQ_TickAt(uint64_t now_us) {
     WORD_Store(velq_tick_busy, 1u, WORD_SEQ_CST);
-    const uint64_t periods = CountPeriods();
+    const uint64_t periods = CountPeriods(now_us);
     if (WORD_Load(velq_ctrl, WORD_SEQ_CST) == 0)
         for (uint64_t i = 0; i < periods; ++i) AdvanceClocks();
     WORD_Store(velq_tick_busy, 0u, WORD_RELEASE);
+}
+
+Uint32 VElQ_Tick(Uint32 interval, void*) {
+    VELQ_TickAt(SteadyClockUs());
     return interval;
 }
 
-void VELQ_ClockStart() { WORD_Store(velq_tick_due, velq_clock_us() + kTickUs, WORD_RELAXED); }
+void VELQ_ClockStart(uint64_t now_us) { WORD_Store(velq_tick_due, now_us + kTickUs, WORD_RELAXED); }
 
-void VELQ_ClockInit() {
+void VELQ_ClockInit(uint64_t now_us) {
     puts("VELQ_TIMER");
-    VELQ_ClockStart();
+    VELQ_ClockStart(now_us);
 }
 
 void VELQ_TimerInit() {
-    VELQ_ClockInit();
+    VELQ_ClockInit(SteadyClockUs());
     velq_timer_id = SDL_AddTimer(VELQ_TICK_MS, VElQ_Tick, nullptr);
 }
 
@@ -172,7 +195,7 @@ void VELQ_CoreInit() {
 void VELQ_CoreEnter() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     VELQ_TapeEntry& e = velq_tape[velq_caller];
-    if (e.prep) e.prep();
+    Prep(e);
     SDL_GL_SwapBuffers();
     WORD_Store(velq_ctrl, 0u, WORD_SEQ_CST);
     for (int k = 0; k < kChannels; ++k) velq_ctrls.value[k] = e.channel[k].reset;
@@ -182,6 +205,7 @@ void VELQ_CoreRewind() {
     velq_caller = 0;
     velq_ctrl = 0;
     velq_ctrls = {};
+    velq_frame_work = VELQ_FRAME_DRAW;
 }
 
 int32_t VElQ_Update() {
@@ -189,8 +213,10 @@ int32_t VElQ_Update() {
     VELQ_TapeEntry& e = velq_tape[velq_caller];
     StepEntryClock(e);
     if (WORD_Load(velq_ctrl, WORD_SEQ_CST) == 0) {
-        e.call();
+        Call(e);
         return 0;
     }
     return Advance();
 }
+
+bool VELQ_EntryEnds() { return OutOfRange(velq_tape[velq_caller].channel[0], velq_ctrls.value[0]); }

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "engine/velq2.h"
-#include "engine/velq_step.h"
+#include "engine/velq_play.h"
 
 namespace {
 
@@ -20,10 +20,10 @@ double Percentile(std::vector<double> v, double p) {
 VELQ_BENCH_Times VELQ_BENCH_New() { return VELQ_BENCH_Times(VELQ_LAST_ENTRY + 1); }
 
 bool VELQ_BENCH_Frame(VELQ_BENCH_Times& times, int64_t k, double (*now_ms)(), void (*finish)()) {
-    const uint64_t us = VELQ_STEP_FrameUs(k, VELQ_TICKS_PER_SECOND);
-    VELQ_STEP_AdvanceTo(us);
+    const uint64_t us = VELQ_PLAY_FrameUs(k, VELQ_TICKS_PER_SECOND);
+    VELQ_PLAY_AdvanceTo(us);
     const double start = now_ms();
-    if (VELQ_STEP_FrameAt(us, true) == 1) return false;
+    if (VELQ_PLAY_FrameAt(us, true) == 1) return false;
     finish();
     times[velq_caller].push_back(now_ms() - start);
     return true;

@@ -106,19 +106,14 @@ void VELQ_LoaderRelease() {
     WORD_Store(velq_tape[0].channel[0].acc, kReleaseAcceleration, WORD_RELEASE);
 }
 
-void VELQ_LoaderRewind() {
-    VELQ_LoaderReplay();
-    velq_loader_ran = 0;
-}
-
-void VELQ_LoaderReplay() {
+void VELQ_LoaderRewind(VELQ_Run run) {
     if (velq_loader_released) velq_tape[0].channel[0].acc = velq_loader_held_acc;
     velq_loader_released = false;
     velq_loader_stage = 0;
     std::fill(std::begin(velq_loader_st), std::end(velq_loader_st), 0u);
+    velq_loader_rehearsing = run == VELQ_RUN_REHEARSAL;
+    if (run == VELQ_RUN_FRESH) velq_loader_ran = 0;
 }
-
-void VELQ_LoaderRehearse(bool on) { velq_loader_rehearsing = on; }
 
 void VELQ_LoaderInit() {
     velq_loader_th = SDL_CreateThread(VELQ_LoaderThread, nullptr);

@@ -30,14 +30,16 @@ int VELQ_LoaderNext();
 // Ends the loading entry: its clock channel gets the acceleration that
 // takes it out of its range.
 void VELQ_LoaderRelease();
-// The loader back before its start, the loading entry unreleased and no
-// step done, for whoever plays the production again in one process.
-void VELQ_LoaderRewind();
-// As VELQ_LoaderRewind, for playing again from the start in a process that
-// keeps what it read: the stages that have already run are rehearsed.
-void VELQ_LoaderReplay();
+// How a run starts in a process that may have played the production.
+enum VELQ_Run {
+    VELQ_RUN_FRESH,   // as a process starts: everything read anew
+    VELQ_RUN_REPLAY,  // what the loader read stays read: stages that ran are rehearsed
+    // Every stage rehearsed: its pause and the release kept, but no trace
+    // line, no asset read and no drive closed. The tape's timing is worked
+    // out from such a run.
+    VELQ_RUN_REHEARSAL,
+};
 
-// While on, the loader's stages keep their pauses and the release but do no
-// work: no trace line, no asset read, no drive closed. The tape's timing
-// is worked out from such a rehearsal.
-void VELQ_LoaderRehearse(bool on);
+// The loader back before its start, the loading entry unreleased and no
+// step done, for a run as run says.
+void VELQ_LoaderRewind(VELQ_Run run);

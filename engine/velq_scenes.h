@@ -50,13 +50,11 @@ void VIS_CALL_BlowC();
 void VIS_INIT_Zelto();
 void VIS_PREP_Zelto();
 void VIS_CALL_Zelto();
-// Its own state between frames back as a process starts.
+// The part of its CALL that draws new stripes now and then, for frames
+// nobody sees, and those stripes back as a process starts.
+void VIS_STATE_Zelto();
 void VIS_REWIND_Zelto();
 
-// The scenes' own state between frames and the OpenGL state they change
-// back as a process starts, for a player that plays the production again.
-void VIS_Rewind();
-// What a frame of a scene that nobody sees must still do, for a player that
-// skips such frames: the part of the CALL whose state of its own (beyond
-// OpenGL's) later frames read. Null where the CALL keeps none.
-VELQ_SceneFn VIS_SkippedFrame(VELQ_SceneFn call);
+// The OpenGL state the scenes change back as a new context has it, for a
+// player that starts the production again in one process.
+void VIS_DefaultGL();

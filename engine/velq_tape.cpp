@@ -20,6 +20,18 @@ const char* const velq_tape_scenes[VELQ_LAST_ENTRY + 1] = {
     "Loading", "ThornaxIn", "ThornaxIn", "Thornax", "Quibo", "Angel",
     "Tree",    "TMagic",    "Glow",      "Glow",    "Zelto"};
 
+const VELQ_SceneHooks velq_scene_hooks[VELQ_SCENE_COUNT] = {
+    {VIS_CALL_Loading, nullptr, nullptr},
+    {VIS_CALL_ThornaxIn, nullptr, nullptr},
+    {VIS_CALL_Thornax, nullptr, nullptr},
+    {VIS_CALL_Quibo1, nullptr, nullptr},
+    {VIS_CALL_Angel, nullptr, nullptr},
+    {VIS_CALL_Tree, nullptr, nullptr},
+    {VIS_CALL_TMagic, nullptr, nullptr},
+    {VIS_CALL_Glow, nullptr, nullptr},
+    {VIS_CALL_Zelto, VIS_STATE_Zelto, VIS_REWIND_Zelto},
+};
+
 // clang-format off
 VELQ_TapeEntry velq_tape[VELQ_TAPE_LENGTH] = {
     // Loading: channel 0 sits on its max until the loader gives it an acceleration.

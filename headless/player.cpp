@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine/velq_step.h"
+#include "engine/velq_play.h"
 #include "headless/xvfb.h"
 #include "media/png_write.h"
 #include "platform/display.h"
@@ -32,7 +32,7 @@ void PLAYER_OpenScreen(bool own_server) {
 
 void PLAYER_Start(const char* drive) {
     player_played_us = PLAYER_NOT_PLAYED;
-    VELQ_STEP_Start(drive);
+    VELQ_PLAY_Start(drive, VELQ_PLAY_STEPPED);
 }
 
 uint64_t PLAYER_SoundtrackStartUs() { return player_played_us; }
@@ -59,6 +59,6 @@ void PLAYER_SavePng(const char* path, const std::vector<uint8_t>& rgba, int widt
 // routed here (see CMakeLists.txt): there is no sound device to play on,
 // and the time of the first request is what the tools and tests need.
 extern "C" int __wrap__Z18FSOUND_Stream_PlayiP13FSOUND_STREAM(int channel, FSOUND_STREAM*) {
-    if (player_played_us == PLAYER_NOT_PLAYED) player_played_us = VELQ_STEP_NowUs();
+    if (player_played_us == PLAYER_NOT_PLAYED) player_played_us = VELQ_PLAY_NowUs();
     return channel;
 }

@@ -1,5 +1,5 @@
 // What playing the production headless adds to the engine's stepping
-// (engine/velq_step), for the tools and the tests: the program's 640x480
+// (engine/velq_play), for the tools and the tests: the program's 640x480
 // OpenGL window on a private X server, frames read back, and when the
 // soundtrack was asked for instead of playing it. Production time 0 is the
 // program's start.
@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/velq_play.h"
 #include "engine/velq_start.h"
-#include "engine/velq_step.h"
 
 // What PLAYER_SoundtrackStartUs reports before the soundtrack is asked for.
 constexpr uint64_t PLAYER_NOT_PLAYED = UINT64_MAX;
@@ -19,7 +19,7 @@ constexpr uint64_t PLAYER_NOT_PLAYED = UINT64_MAX;
 // own_server is false. Once per process, before any OpenGL call.
 void PLAYER_OpenScreen(bool own_server);
 
-// VELQ_STEP_Start, with the soundtrack not yet asked for: the production
+// VELQ_PLAY_Start in stepped play, with the soundtrack not yet asked for: the production
 // from the drive at path at production time 0. A later call starts over.
 void PLAYER_Start(const char* drive);
 

@@ -49,10 +49,6 @@ void RefreshStripes() {
     for (intro_x = 0; intro_x < kStripes; ++intro_x) intro_rand[intro_x] = rand() % 128;
 }
 
-void KeepStripes() {
-    if (velq_ctrls.value[1] >= 1.0f) RefreshStripes();
-}
-
 void StripeColour() { glColor4ub(0, 0, 0, intro_rand[intro_x]); }
 
 // Rows every 4 pixels from the band's top down, each band between two rows
@@ -102,8 +98,8 @@ void VIS_REWIND_Zelto() {
     std::fill(std::begin(intro_rand), std::end(intro_rand), 0);
 }
 
-VELQ_SceneFn VIS_SkippedFrame(VELQ_SceneFn call) {
-    return call == VIS_CALL_Zelto ? KeepStripes : nullptr;
+void VIS_STATE_Zelto() {
+    if (velq_ctrls.value[1] >= 1.0f) RefreshStripes();
 }
 
 void VIS_INIT_Zelto() { zelto_pict = CFS_ReadPNG24("zelto"); }
@@ -132,7 +128,7 @@ void VIS_CALL_Zelto() {
     glEnable(GL_BLEND);
     glShadeModel(GL_SMOOTH);
     glTranslatef(-64, -40, 0);  // from here on: the band's lower-left corner
-    KeepStripes();
+    VIS_STATE_Zelto();
     glDisable(GL_DEPTH_TEST);
     HorizontalStripes();
     VerticalStripes();

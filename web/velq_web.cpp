@@ -26,7 +26,6 @@
 #include "engine/velq_exit.h"
 #include "engine/velq_play.h"
 #include "engine/velq_start.h"
-#include "engine/velq_step.h"
 #include "gl1/gl1.h"
 #include "sound/fsound_web.h"
 
@@ -121,8 +120,8 @@ EM_JS(void, velq_web_seeked, (double seconds, double ms, int paused), {
 });
 
 // clang-format on
-double Seconds(uint64_t us) { return double(us) / VELQ_STEP_SECOND_US; }
-uint64_t Us(double seconds) { return uint64_t(seconds * VELQ_STEP_SECOND_US + 0.5); }
+double Seconds(uint64_t us) { return double(us) / VELQ_PLAY_SECOND_US; }
+uint64_t Us(double seconds) { return uint64_t(seconds * VELQ_PLAY_SECOND_US + 0.5); }
 
 // Production time on the page's clock while playing.
 uint64_t PlayUs() {
@@ -137,13 +136,13 @@ void ReportFrame() {
     const int entry = velq_caller;
     const double start = entry == 0 ? 0 : Seconds(velq_web_tape[entry - 1]);
     const double at = emscripten_get_now() - (velq_web_shown_ms() - velq_web_origin_ms) +
-                      Seconds(VELQ_STEP_NowUs()) * 1000;
+                      Seconds(VELQ_PLAY_NowUs()) * 1000;
     velq_web_frame_shown(entry, start + velq_ctrls.clock[0].t, at);
 }
 
 // Picture and sound go on together from where the production stands.
 void GoOn() {
-    const uint64_t now = VELQ_STEP_NowUs();
+    const uint64_t now = VELQ_PLAY_NowUs();
     velq_web_origin_ms = velq_web_shown_ms() - Seconds(now) * 1000;
     FSOUND_WEB_Place(SoundSeconds(now));
 }
@@ -152,9 +151,9 @@ void GoOn() {
 // frame k: the picture ?at= shows at that moment.
 void ShowFrame(int64_t first, int64_t k) {
     GL1_Drawing(false);
-    velq_web_ended = VELQ_STEP_Skip(first, k, kStillFps) == 1;
+    velq_web_ended = VELQ_PLAY_Skip(first, k, kStillFps) == 1;
     GL1_Drawing(true);
-    if (!velq_web_ended) velq_web_ended = VELQ_STEP_FrameAt(VELQ_STEP_FrameUs(k, kStillFps), true) == 1;
+    if (!velq_web_ended) velq_web_ended = VELQ_PLAY_FrameAt(VELQ_PLAY_FrameUs(k, kStillFps), true) == 1;
     velq_web_shown = k;
 }
 
@@ -166,12 +165,12 @@ void SeekTo(double seconds) {
     FSOUND_Stream_Stop(music);
     GL1_Drawing(false);
     if (velq_web_started) {
-        VELQ_STEP_Replay();
+        VELQ_PLAY_Begin(VELQ_PLAY_STEPPED, VELQ_RUN_REPLAY);
     } else {
-        VELQ_PLAY_Begin(VELQ_PLAY_STEPPED);
+        VELQ_PLAY_Begin(VELQ_PLAY_STEPPED, VELQ_RUN_FRESH);
         velq_web_started = true;
     }
-    ShowFrame(0, VELQ_STEP_FrameOn(Us(seconds), kStillFps));
+    ShowFrame(0, VELQ_PLAY_FrameOn(Us(seconds), kStillFps));
     if (velq_web_ended) return;
     if (velq_web_paused) {
         FSOUND_WEB_Hold();
@@ -179,7 +178,7 @@ void SeekTo(double seconds) {
         GoOn();
     }
     ReportFrame();
-    velq_web_seeked(Seconds(VELQ_STEP_NowUs()), emscripten_get_now() - began, velq_web_paused);
+    velq_web_seeked(Seconds(VELQ_PLAY_NowUs()), emscripten_get_now() - began, velq_web_paused);
 }
 
 // Each animation frame shows the stills' frame on at the page's clock, once
@@ -187,13 +186,13 @@ void SeekTo(double seconds) {
 // tape changes them, however fast the page draws; a paused production
 // shows its last frame.
 void PlayFrame() {
-    const int64_t k = VELQ_STEP_FrameOn(PlayUs(), kStillFps);
+    const int64_t k = VELQ_PLAY_FrameOn(PlayUs(), kStillFps);
     if (!velq_web_paused && !velq_web_ended && k > velq_web_shown) {
-        const uint64_t from_us = VELQ_STEP_FrameUs(velq_web_shown + 1, kStillFps);
+        const uint64_t from_us = VELQ_PLAY_FrameUs(velq_web_shown + 1, kStillFps);
         ShowFrame(velq_web_shown + 1, k);
         // Entry 1 started the soundtrack: it goes from where the clock is,
         // however late the frame that started it came.
-        if (from_us <= velq_web_tape[0] && velq_web_tape[0] <= VELQ_STEP_NowUs())
+        if (from_us <= velq_web_tape[0] && velq_web_tape[0] <= VELQ_PLAY_NowUs())
             FSOUND_WEB_Place(SoundSeconds(PlayUs()));
         ReportFrame();
     }
@@ -231,7 +230,7 @@ void StepTowardsStills() {
     while (velq_web_frame <= last && emscripten_get_now() < until) {
         const int64_t k = velq_web_frame++;
         DrawOnlyStills(k);
-        const bool ended = VELQ_STEP_FrameAt(VELQ_STEP_FrameUs(k, kStillFps), true) == 1;
+        const bool ended = VELQ_PLAY_FrameAt(VELQ_PLAY_FrameUs(k, kStillFps), true) == 1;
         StillsDone(k, ended);
         if (ended) velq_web_frame = last + 1;
     }
@@ -262,11 +261,11 @@ void BenchSlice() {
 void WaitForDrive() {
     if (!CFS_WEB_Ready()) return;
     if (velq_web_bench_asked()) {
-        VELQ_PLAY_Begin(VELQ_PLAY_STEPPED);
+        VELQ_PLAY_Begin(VELQ_PLAY_STEPPED, VELQ_RUN_FRESH);
         emscripten_cancel_main_loop();
         emscripten_set_main_loop(BenchSlice, 0, 0);
     } else if (!velq_web_still_frames.empty()) {
-        VELQ_PLAY_Begin(VELQ_PLAY_STEPPED);
+        VELQ_PLAY_Begin(VELQ_PLAY_STEPPED, VELQ_RUN_FRESH);
         emscripten_cancel_main_loop();
         emscripten_set_main_loop(StepTowardsStills, 0, 0);
     } else if (velq_web_viewer_started()) {
@@ -281,9 +280,9 @@ void ChooseStills() {
     for (int i = 0;; ++i) {
         const double seconds = velq_web_still_seconds(i);
         if (seconds < 0) break;
-        const uint64_t us = uint64_t(seconds * VELQ_STEP_SECOND_US + 0.5);
+        const uint64_t us = uint64_t(seconds * VELQ_PLAY_SECOND_US + 0.5);
         velq_web_still_times.push_back(seconds);
-        velq_web_still_frames.push_back(VELQ_STEP_FrameOn(us, kStillFps));
+        velq_web_still_frames.push_back(VELQ_PLAY_FrameOn(us, kStillFps));
     }
 }
 
@@ -318,11 +317,9 @@ int main() {
     ChooseStills();
     const bool stepped = !velq_web_still_frames.empty() || velq_web_bench_asked();
     if (!stepped) {
-        velq_web_tape = VELQ_STEP_TapeTimes(kStillFps);
+        velq_web_tape = VELQ_PLAY_TapeTimes(kStillFps);
         ShowChapters();
     }
-    // Every path steps the production in virtual time from 0.
-    VELQ_STEP_Rewind();
     VELQ_StartSDL();
     VELQ_ExitInit();
     // A WebGL context takes its depth buffer from the request at creation.

@@ -35,7 +35,7 @@ protected:
 };
 
 TEST_F(Bench, FrameShowsWhatWasDrawnWhereItWasDrawn) {
-    VIS_Rewind();  // whatever scene ran before in this process
+    VIS_DefaultGL();  // whatever scene ran before in this process
     BENCH_RunScene(PrepBox, DrawBox);
     const auto frame = PLAYER_ReadFrame();
     for (int y = 100; y < 150; ++y)

@@ -317,7 +317,7 @@ bool Soak() { return std::getenv("AMBER_SOAK") != nullptr; }
 
 // Where each entry after loading starts, and the tape ends, in seconds after
 // entry 1 starts.
-const std::vector<double> kSceneTimes = VELQ_STEP_SceneTimes();
+const std::vector<double> kSceneTimes = VELQ_PLAY_SceneTimes();
 // The loader releases the loading entry this long after its trace line.
 constexpr double kFirstScene = 13.0;
 

@@ -44,9 +44,8 @@ constexpr float kEndTimes[11] = {0, 13.34f, 13.34f, 16.68f, 18, 18, 15, 25, 11.6
 constexpr float kTick = 0.02f;
 constexpr uint64_t kPeriodUs = 20000;
 
-// The monotonic time the tick reads, moved by the tests.
+// The time the tests tick the clock at.
 uint64_t fake_us = 0;
-uint64_t FakeClock() { return fake_us; }
 
 class Sequencer : public ::testing::Test {
 protected:
@@ -57,25 +56,20 @@ protected:
             velq_tape[i].prep = RecordPrep;
         }
         velq_tape[0].blur = NeverCalled;
-        saved_clock_ = velq_clock_us;
-        velq_clock_us = FakeClock;
         fake_us = 0;
-        VELQ_ClockStart();
+        VELQ_ClockStart(fake_us);
         VELQ_CoreRewind();
         calls.clear();
         preps.clear();
         // Entry 0 as start-up leaves it: its reset values loaded, clocks running.
         for (int k = 0; k < 8; ++k) velq_ctrls.value[k] = velq_tape[0].channel[k].reset;
     }
-    void TearDown() override {
-        std::memcpy(velq_tape, saved_, sizeof saved_);
-        velq_clock_us = saved_clock_;
-    }
+    void TearDown() override { std::memcpy(velq_tape, saved_, sizeof saved_); }
 
     // A timer callback after the given time has passed.
     static void Tick(uint64_t us = kPeriodUs) {
         fake_us += us;
-        EXPECT_EQ(VElQ_Tick(20, nullptr), 20u);
+        VELQ_TickAt(fake_us);
     }
     // One frame after the given number of clock ticks.
     static int32_t Run(int ticks = 1) {
@@ -88,8 +82,6 @@ protected:
             if (Run() == 1) return true;
         return false;
     }
-
-    uint64_t (*saved_clock_)() = nullptr;
 
 private:
     VELQ_TapeEntry saved_[VELQ_TAPE_LENGTH];
@@ -279,7 +271,6 @@ TEST_F(Sequencer, RunsBesideTheRealTimerAndLoader) {
     ASSERT_EQ(SDL_Init(SDL_INIT_TIMER), 0);
     // As if loading had already taken its 13 s.
     velq_ctrls.clock[0] = {13, 169};
-    velq_clock_us = saved_clock_;
     VELQ_TimerInit();
     std::thread loader([] {
         SDL_Delay(100);

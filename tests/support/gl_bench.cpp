@@ -17,30 +17,30 @@ std::vector<uint64_t> bench_tape_times;
 }  // namespace
 
 void BENCH_Start() {
-    bench_tape_times = VELQ_STEP_TapeTimes(VELQ_TICKS_PER_SECOND);
+    bench_tape_times = VELQ_PLAY_TapeTimes(VELQ_TICKS_PER_SECOND);
     PLAYER_OpenScreen(true);
 }
 
 void BENCH_LoadProduction() {
     PLAYER_Start(BENCH_DRIVE);
-    VELQ_STEP_AdvanceTo(bench_tape_times[0]);
+    VELQ_PLAY_AdvanceTo(bench_tape_times[0]);
 }
 
 void BENCH_EnterEntry(int entry, const char* drive) {
     PLAYER_Start(drive);
     bench_entry_us = 0;
     for (int e = 1; e <= entry; ++e)
-        VELQ_STEP_FrameAt(bench_entry_us = bench_tape_times[e - 1], true);
+        VELQ_PLAY_FrameAt(bench_entry_us = bench_tape_times[e - 1], true);
 }
 
 float BENCH_EntrySeconds(int e) {
-    return float(bench_tape_times.at(e) - bench_tape_times.at(e - 1)) / VELQ_STEP_SECOND_US;
+    return float(bench_tape_times.at(e) - bench_tape_times.at(e - 1)) / VELQ_PLAY_SECOND_US;
 }
 
 int BENCH_TapeFrame(float t) {
     const int32_t entry = velq_caller;
-    const uint64_t us = bench_entry_us + static_cast<uint64_t>(t * double(VELQ_STEP_SECOND_US));
-    const int ended = VELQ_STEP_FrameAt(us, true);
+    const uint64_t us = bench_entry_us + static_cast<uint64_t>(t * double(VELQ_PLAY_SECOND_US));
+    const int ended = VELQ_PLAY_FrameAt(us, true);
     if (velq_caller != entry) bench_entry_us = us;
     return ended;
 }

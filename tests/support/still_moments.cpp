@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "engine/velq2.h"
-#include "engine/velq_step.h"
+#include "engine/velq_play.h"
 
 int main() {
-    const std::vector<uint64_t> times = VELQ_STEP_TapeTimes(VELQ_TICKS_PER_SECOND);
+    const std::vector<uint64_t> times = VELQ_PLAY_TapeTimes(VELQ_TICKS_PER_SECOND);
     std::printf("1.00");
     for (size_t e = 1; e < times.size(); ++e) std::printf(",%.2f", (times[e - 1] + times[e]) / 2e6);
     std::printf("\n%.3f\n", (times[1] - times[0]) / 1e6);

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "engine/velq2.h"
-#include "engine/velq_step.h"
+#include "engine/velq_play.h"
 #include "headless/mp3_decode.h"
 #include "tests/support/shell_quote.h"
 
@@ -87,7 +87,7 @@ TEST(Capture, ShortStretchHasItsFramesItsSoundInPlaceAndRepeats) {
 
     // Entry 1, whose first frame starts the soundtrack, begins on the release.
     const int64_t offset =
-        VELQ_STEP_TapeTimes(VELQ_TICKS_PER_SECOND).front() * 44100 / VELQ_STEP_SECOND_US -
+        VELQ_PLAY_TapeTimes(VELQ_TICKS_PER_SECOND).front() * 44100 / VELQ_PLAY_SECOND_US -
         12.5 * 44100;
     const MP3_Pcm track = MP3_DecodeStereo(AMBER_BUILD_DIR "/amber_grid.mp3", 44100);
     const std::string raw = Ffmpeg("a.mp4", "-f s16le -ac 2 -ar 44100");

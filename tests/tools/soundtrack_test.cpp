@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "engine/velq_step.h"
+#include "engine/velq_play.h"
 #include "headless/mp3_decode.h"
 
 namespace {
@@ -17,7 +17,7 @@ constexpr long kRate = 44100;
 
 // Where each tape entry after the loading screen starts, in seconds after
 // the music starts; the last value is where the tape ends.
-const std::vector<double> kEntry = VELQ_STEP_SceneTimes();
+const std::vector<double> kEntry = VELQ_PLAY_SceneTimes();
 constexpr int kEntries = 10;
 
 struct Track {

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "engine/velq_step.h"
+#include "engine/velq_play.h"
 #include "tools/soundtrack/synth_score.h"
 
 namespace {
@@ -205,9 +205,9 @@ TEST(MusicSynth, MasterSetsPeakFadesAndLimitsClicks) {
 // The whole track renders to the same samples every time, within the
 // mastered peak and never silent.
 TEST(MusicSynth, TrackRendersTheSameEveryTime) {
-    SCO_Render(VELQ_STEP_SceneTimes());
+    SCO_Render(VELQ_PLAY_SceneTimes());
     std::vector<int16_t> first = SYN_Pcm();
-    SCO_Render(VELQ_STEP_SceneTimes());
+    SCO_Render(VELQ_PLAY_SceneTimes());
     std::vector<int16_t> second = SYN_Pcm();
     ASSERT_EQ(first.size(), (size_t)std::llround(SCO_LENGTH * SYN_RATE) * 2);
     EXPECT_TRUE(first == second);

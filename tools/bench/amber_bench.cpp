@@ -38,7 +38,7 @@ VELQ_BENCH_Times PlayTape() {
     VELQ_BENCH_Times times = VELQ_BENCH_New();
     const auto drive =
         std::filesystem::read_symlink("/proc/self/exe").parent_path() / "amber_grid.cfs";
-    VELQ_STEP_Start(drive.c_str());
+    VELQ_PLAY_Start(drive.c_str(), VELQ_PLAY_STEPPED);
     for (int64_t k = 1; VELQ_BENCH_Frame(times, k, NowMs, SwapAndFinish); ++k) {
     }
     return times;

@@ -64,7 +64,7 @@ uint64_t SecondsToUs(const char* text) {
     char* end = nullptr;
     const double s = std::strtod(text, &end);
     if (end == text || *end != '\0' || !(s >= 0)) Usage("times are seconds, 0 or more");
-    return static_cast<uint64_t>(s * VELQ_STEP_SECOND_US + 0.5);
+    return static_cast<uint64_t>(s * VELQ_PLAY_SECOND_US + 0.5);
 }
 
 void ParseStills(const char* list) {
@@ -112,18 +112,18 @@ void ParseOptions(int argc, char* argv[]) {
 
 // How many frames fall before production time us.
 int64_t FramesBefore(uint64_t us) {
-    return (us * capture_fps + VELQ_STEP_SECOND_US - 1) / VELQ_STEP_SECOND_US;
+    return (us * capture_fps + VELQ_PLAY_SECOND_US - 1) / VELQ_PLAY_SECOND_US;
 }
 
 // A video without a frame would fail in the encoder after the whole
 // render: the stretch must hold one of the tape's frames.
 void CheckStretch(uint64_t tape_end) {
-    const uint64_t last_us = VELQ_STEP_FrameUs(FramesBefore(tape_end) - 1, capture_fps);
+    const uint64_t last_us = VELQ_PLAY_FrameUs(FramesBefore(tape_end) - 1, capture_fps);
     if (capture_from_us > last_us) {
         char reason[80];
         std::snprintf(reason, sizeof reason,
                       "--from is past the production's last frame, at %.3f s",
-                      double(last_us) / VELQ_STEP_SECOND_US);
+                      double(last_us) / VELQ_PLAY_SECOND_US);
         Usage(reason);
     }
     if (FramesBefore(std::min(capture_to_us, tape_end)) == FramesBefore(capture_from_us))
@@ -155,11 +155,11 @@ void Progress() {
 // The stills whose production time falls while this frame is on screen.
 void SaveStills() {
     for (uint64_t t : capture_stills) {
-        if (VELQ_STEP_FrameOn(t, capture_fps) != capture_frame) continue;
+        if (VELQ_PLAY_FrameOn(t, capture_fps) != capture_frame) continue;
         char path[64];
-        std::snprintf(path, sizeof path, "amber_grid_at_%g.png", double(t) / VELQ_STEP_SECOND_US);
+        std::snprintf(path, sizeof path, "amber_grid_at_%g.png", double(t) / VELQ_PLAY_SECOND_US);
         PLAYER_SavePng(path, PLAYER_ReadFrame(), VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT);
-        std::fprintf(stderr, "\rstill at %.3f s: %s\n", double(t) / VELQ_STEP_SECOND_US, path);
+        std::fprintf(stderr, "\rstill at %.3f s: %s\n", double(t) / VELQ_PLAY_SECOND_US, path);
     }
 }
 
@@ -175,8 +175,8 @@ void Encode(uint64_t us) {
 }
 
 void MakeFrame() {
-    const uint64_t us = VELQ_STEP_FrameUs(capture_frame, capture_fps);
-    if (us >= capture_end_us || VELQ_STEP_FrameAt(us, true) == 1) {
+    const uint64_t us = VELQ_PLAY_FrameUs(capture_frame, capture_fps);
+    if (us >= capture_end_us || VELQ_PLAY_FrameAt(us, true) == 1) {
         capture_done = true;
         return;
     }
@@ -218,19 +218,19 @@ std::vector<int16_t> Soundtrack() {
 }
 
 void ReportMissingStills() {
-    const uint64_t end = VELQ_STEP_FrameUs(capture_frame, capture_fps);
+    const uint64_t end = VELQ_PLAY_FrameUs(capture_frame, capture_fps);
     for (uint64_t t : capture_stills)
         if (t >= end)
             std::fprintf(stderr,
                          "amber_capture: no still at %.3f s: the production ends at %.3f s\n",
-                         double(t) / VELQ_STEP_SECOND_US, double(end) / VELQ_STEP_SECOND_US);
+                         double(t) / VELQ_PLAY_SECOND_US, double(end) / VELQ_PLAY_SECOND_US);
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
     ParseOptions(argc, argv);
-    const uint64_t tape_end = VELQ_STEP_TapeTimes(capture_fps).back();
+    const uint64_t tape_end = VELQ_PLAY_TapeTimes(capture_fps).back();
     if (!capture_out.empty()) CheckStretch(tape_end);
     capture_total = FramesBefore(std::min(tape_end, capture_end_us));
     if (!capture_out.empty()) CAPTURE_EncodeStart(capture_out, capture_fps, capture_size);

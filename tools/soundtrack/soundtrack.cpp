@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/velq_step.h"
+#include "engine/velq_play.h"
 #include "media/mp3_encode.h"
 #include "platform/fatal.h"
 #include "platform/output_file.h"
@@ -26,7 +26,7 @@ static void SNDT_Write(const char* path, const std::vector<uint8_t>& mp3) {
 int main(int argc, char** argv) {
     TOOL_ARGS_Operands(argc, argv, 1, "usage: soundtrack OUTPUT.mp3\n");
     // The music changes where the tape moves on.
-    SCO_Render(VELQ_STEP_SceneTimes());
+    SCO_Render(VELQ_PLAY_SceneTimes());
     const std::vector<uint8_t> mp3 = MEDIA_EncodeMp3(SYN_Pcm(), 2, SYN_RATE, kKbps);
     if (mp3.empty()) SNDT_Fail("SNDT_Encode: FATAL_ERROR: Encoder settings refused.\n");
     SNDT_Write(argv[1], mp3);

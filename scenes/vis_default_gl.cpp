@@ -1,17 +1,12 @@
-// The scenes put back as a process starts them, for a player that starts
-// the production again in one process: the OpenGL state they change, then
-// each scene's own state between frames.
+// The OpenGL state the scenes change, put back as a new context has it.
 #include <initializer_list>
 
 #include "engine/velq_scenes.h"
 #include "gl1/gl.h"
 #include "scenes/vis_draw.h"
 
-namespace {
-
-// The OpenGL state the scenes change, as a new context has it; texture
-// parameters are left out, since every PREP sets its own.
-void DefaultGL() {
+// Texture parameters are left out, since every PREP sets its own.
+void VIS_DefaultGL() {
     for (GLenum cap : {GL_BLEND, GL_COLOR_MATERIAL, GL_CULL_FACE, GL_DEPTH_TEST, GL_LIGHT0,
                        GL_LIGHT1, GL_LIGHTING, GL_NORMALIZE, GL_TEXTURE_2D})
         glDisable(cap);
@@ -43,11 +38,4 @@ void DefaultGL() {
         glLightfv(light, GL_SPOT_DIRECTION, kDown);
         glLightf(light, GL_SPOT_CUTOFF, 180);
     }
-}
-
-}  // namespace
-
-void VIS_Rewind() {
-    DefaultGL();
-    VIS_REWIND_Zelto();
 }
