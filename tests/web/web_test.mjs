@@ -93,7 +93,7 @@ function watchRequests(page) {
   });
 }
 
-async function open(query, viewport = { width: 640, height: 480 }, into = browser) {
+async function open(query, viewport = { width: 640, height: 480 }, into = browser, test = true) {
   const page = await into.newPage();
   await page.setViewport(viewport);
   const lines = [];
@@ -101,7 +101,8 @@ async function open(query, viewport = { width: 640, height: 480 }, into = browse
   page.on('pageerror', (error) => check(false, `no exception on the page: ${error.message}`));
   if (served === 'file') watchRequests(page);
   const opened = Date.now();
-  await page.goto(base + query);
+  // ?test keeps the stills and the seeks where the test reads them.
+  await page.goto(base + (test ? (query ? `${query}&test` : '?test') : query));
   return { page, lines, opened };
 }
 
@@ -296,12 +297,14 @@ async function phone() {
 async function withoutWebGL2() {
   const bare = await launch(['--disable-webgl2']);
   try {
-    const { page } = await open('', undefined, bare);
+    const { page } = await open('', undefined, bare, false);
     await page.waitForFunction(() => document.body.dataset.state === 'no-webgl2', { timeout: 10000 }).catch(() => {});
     await sleep(1000);
     check(await page.$eval('#no-webgl2', (p) => !p.hidden && p.offsetHeight > 0 && /WebGL 2/.test(p.textContent)),
           'without WebGL 2 the page says what is missing');
     await page.screenshot({ path: join(dir, 'no_webgl2.png') });
+    check(await page.evaluate(() => !('amberStills' in window) && !('amberSeeks' in Module)),
+          'the test hooks are there only with ?test');
   } finally {
     await bare.close();
   }
