@@ -152,19 +152,27 @@ std::string Defines(uint32_t key) {
     return text;
 }
 
+// Ends the program with the driver's log when a shader's or a program's
+// step (status) failed.
+template <typename GetStatus, typename GetLog>
+void Check(GLuint object, GLenum status, GetStatus get_status, GetLog get_log, const char* call,
+           const char* fault) {
+    GLint ok = 0;
+    get_status(object, status, &ok);
+    if (ok) return;
+    char log[1024] = "";
+    get_log(object, sizeof log, nullptr, log);
+    Fail(call, fault, log);
+}
+
 GLuint Compile(GLenum type, uint32_t key, const char* body) {
     const GLuint shader = glCreateShader(type);
     const std::string defines = Defines(key);
     const char* parts[4] = {kVersion, defines.c_str(), kState, body};
     glShaderSource(shader, 4, parts, nullptr);
     glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[1024] = "";
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        Fail("glCompileShader", "the shader does not compile", log);
-    }
+    Check(shader, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog, "glCompileShader",
+          "the shader does not compile");
     return shader;
 }
 
@@ -175,13 +183,8 @@ GLuint Link(uint32_t key) {
     for (GLuint shader : shaders) glAttachShader(program, shader);
     glLinkProgram(program);
     for (GLuint shader : shaders) glDeleteShader(shader);
-    GLint ok = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char log[1024] = "";
-        glGetProgramInfoLog(program, sizeof log, nullptr, log);
-        Fail("glLinkProgram", "the shaders do not link", log);
-    }
+    Check(program, GL_LINK_STATUS, glGetProgramiv, glGetProgramInfoLog, "glLinkProgram",
+          "the shaders do not link");
     glUseProgram(program);
     glUniformBlockBinding(program, glGetUniformBlockIndex(program, "State"), 0);
     glUniform1i(glGetUniformLocation(program, "u_texture"), 0);
