@@ -5,14 +5,22 @@
 // which the tape asks for it to play. --still writes PNG stills instead of,
 // or besides, the video.
 #include <GL/gl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/velq2.h"
@@ -25,21 +33,26 @@ namespace {
 
 constexpr int kDefaultFps = VELQ_TICKS_PER_SECOND;  // every picture the tape makes, once
 constexpr int kMaxFps = 1000;
+constexpr int kMaxJobs = 64;
+constexpr int kStretchesPerJob = 4;
+constexpr auto kPollEvery = std::chrono::milliseconds(100);  // the players' progress
 constexpr uint64_t kForever = UINT64_MAX;
-constexpr int64_t kNotPlayed = -1;
 constexpr int64_t kProgressEvery = 25;  // frames between progress lines
 constexpr const char* kDrive = "amber_grid.cfs";
 constexpr const char* kSoundtrack = "amber_grid.mp3";
 constexpr const char* kUsage =
     "usage: amber_capture [-o FILE.mp4] [--size 1080p | --scale N] [--fps N] [--from T] [--to T]\n"
-    "                     [--still T[,T...]]\n"
+    "                     [--lossless] [--still T[,T...]] [--jobs N]\n"
     "  -o FILE        the production as H.264 High/AAC MP4, 640 x 480\n"
+    "  --lossless     FFV1/FLAC in Matroska instead, every frame as it was drawn\n"
     "  --size 1080p   the video at 1920 x 1080, the picture centred at 1440 x 1080\n"
     "  --scale N      the video at 640N x 480N, N from 1 to 8\n"
     "  --fps N        frames per second (default 50: one frame per 20 ms tick)\n"
     "  --from, --to   the stretch of the video, in seconds from the program's start\n"
     "  --still T,...  PNG stills amber_grid_at_T.png of production times T, in the\n"
-    "                 current folder\n";
+    "                 current folder\n"
+    "  --jobs N       players drawing stretches of the tape side by side (default:\n"
+    "                 the number of cores); the frames are the same with any N\n";
 
 std::string capture_out;
 CAPTURE_Size capture_size{VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT};
@@ -47,16 +60,29 @@ int capture_fps = kDefaultFps;
 uint64_t capture_from_us = 0;
 uint64_t capture_to_us = kForever;
 std::vector<uint64_t> capture_stills;
+int capture_jobs = std::max(1u, std::thread::hardware_concurrency());
+bool capture_lossless = false;
 
-int64_t capture_frame = 0;         // the next frame to make
-int64_t capture_first_frame = -1;  // the video's first frame
-int64_t capture_video_frames = 0;
-int64_t capture_total = 0;  // frames to make, for the progress line
-int64_t capture_play_frame = kNotPlayed;
-uint64_t capture_end_us = 0;  // nothing from here on is asked for
-bool capture_done = false;
-std::vector<uint8_t> capture_pixels(VELQ_SCREEN_WIDTH* VELQ_SCREEN_HEIGHT * 4);
+// Frames first to end - 1, which one player draws.
+struct Stretch {
+    int64_t first;
+    int64_t end;
+};
+std::vector<Stretch> capture_stretches;
+std::vector<std::string> capture_videos;  // each stretch's video; empty where it has none
+Stretch capture_video{0, 0};               // the video's frames
+int64_t capture_total = 0;                 // the frame after the last one asked for
+int64_t capture_frames = 0;                // frames to make, for the progress line
+uint64_t capture_end_us = 0;               // nothing from here on is asked for
 std::chrono::steady_clock::time_point capture_started;
+
+// What each player tells the capture, in memory it shares with the players
+// it forks.
+struct PlayerReport {
+    std::atomic<int64_t> made;        // frames drawn so far
+    std::atomic<uint64_t> played_us;  // when the soundtrack was asked for
+};
+PlayerReport* capture_reports = nullptr;
 
 [[noreturn]] void Usage(const std::string& problem) { TOOL_ARGS_Fail(kUsage, problem); }
 
@@ -80,6 +106,10 @@ void ParseOptions(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (TOOL_ARGS_IsHelp(a)) TOOL_ARGS_Help(kUsage);
+        if (a == "--lossless") {
+            capture_lossless = true;
+            continue;
+        }
         if (i + 1 >= argc) Usage("missing value after " + a);
         const char* v = argv[++i];
         if (a == "-o") {
@@ -98,6 +128,9 @@ void ParseOptions(int argc, char* argv[]) {
             capture_from_us = SecondsToUs(v);
         } else if (a == "--to") {
             capture_to_us = SecondsToUs(v);
+        } else if (a == "--jobs") {
+            capture_jobs = std::atoi(v);
+            if (capture_jobs < 1 || capture_jobs > kMaxJobs) Usage("--jobs takes 1 to 64");
         } else if (a == "--still") {
             ParseStills(v);
         } else {
@@ -141,21 +174,20 @@ std::string ClockText(double seconds) {
     return text;
 }
 
-void Progress() {
-    if (capture_frame % kProgressEvery != 0 && capture_frame != capture_total) return;
+void Progress(int64_t made) {
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - capture_started).count();
-    const double rate = capture_frame / std::max(wall, 1e-3);
+    const double rate = made / std::max(wall, 1e-3);
     std::fprintf(stderr, "\rframe %lld/%lld  %5.1f%%  %6.1f fps  %s left ",
-                 static_cast<long long>(capture_frame), static_cast<long long>(capture_total),
-                 100.0 * capture_frame / capture_total, rate,
-                 ClockText((capture_total - capture_frame) / std::max(rate, 1e-3)).c_str());
+                 static_cast<long long>(made), static_cast<long long>(capture_frames),
+                 100.0 * made / capture_frames, rate,
+                 ClockText((capture_frames - made) / std::max(rate, 1e-3)).c_str());
 }
 
-// The stills whose production time falls while this frame is on screen.
-void SaveStills() {
+// The stills whose production time falls while frame k is on screen.
+void SaveStills(int64_t k) {
     for (uint64_t t : capture_stills) {
-        if (VELQ_PLAY_FrameOn(t, capture_fps) != capture_frame) continue;
+        if (VELQ_PLAY_FrameOn(t, capture_fps) != k) continue;
         char path[64];
         std::snprintf(path, sizeof path, "amber_grid_at_%g.png", double(t) / VELQ_PLAY_SECOND_US);
         PLAYER_SavePng(path, PLAYER_ReadFrame(), VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT);
@@ -163,52 +195,130 @@ void SaveStills() {
     }
 }
 
-void Encode(uint64_t us) {
-    if (capture_out.empty() || us < capture_from_us || us >= capture_to_us) return;
-    if (capture_first_frame < 0) capture_first_frame = capture_frame;
+void Encode() {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT, GL_BGRA, GL_UNSIGNED_BYTE,
-                 capture_pixels.data());
-    CAPTURE_EncodeFrame(capture_pixels.data());
-    ++capture_video_frames;
+                 CAPTURE_NextFrame());
+    CAPTURE_EncodeFrame();
 }
 
-void MakeFrame() {
-    const uint64_t us = VELQ_PLAY_FrameUs(capture_frame, capture_fps);
-    if (us >= capture_end_us || VELQ_PLAY_FrameAt(us, true) == 1) {
-        capture_done = true;
-        return;
-    }
-    // The soundtrack starts in the frame in which the scenes asked for it.
-    if (capture_play_frame == kNotPlayed && PLAYER_SoundtrackStartUs() != PLAYER_NOT_PLAYED)
-        capture_play_frame = capture_frame;
-    Encode(us);
-    SaveStills();
-    ++capture_frame;
-    Progress();
+// Frame k; false once the tape has ended.
+bool MakeFrame(int64_t k) {
+    if (VELQ_PLAY_FrameAt(VELQ_PLAY_FrameUs(k, capture_fps), true) == 1) return false;
+    if (k >= capture_video.first && k < capture_video.end) Encode();
+    SaveStills(k);
+    return true;
 }
 
-// Start-up as the program does it, stepped in virtual time; then the tape
-// to its end.
-void Play() {
+// Start-up as the program does it, stepped in virtual time; then a skip to
+// stretch j, as a seek in the browser does, and its frames.
+void Play(size_t j) {
+    const Stretch stretch = capture_stretches[j];
+    const std::string& video = capture_videos[j];
+    PlayerReport& report = capture_reports[j];
+    PLAYER_OpenScreen(true);
     PLAYER_Start(DataPath(kDrive).c_str());
-    while (!capture_done) MakeFrame();
-    std::fputc('\n', stderr);
+    if (!video.empty()) CAPTURE_EncodeStart(video, capture_fps, capture_size, capture_lossless);
+    VELQ_PLAY_Skip(0, stretch.first, capture_fps);
+    for (int64_t k = stretch.first; k < stretch.end && MakeFrame(k); ++k) {
+        const int64_t made = report.made.fetch_add(1, std::memory_order_relaxed) + 1;
+        if (capture_stretches.size() == 1 && (made % kProgressEvery == 0 || made == capture_frames))
+            Progress(made);
+    }
+    if (!video.empty()) CAPTURE_EncodeEnd(video);
+    report.played_us.store(PLAYER_SoundtrackStartUs(), std::memory_order_release);
+}
+
+// Player j in a process of its own, with its own X server; only the first
+// prints the trace.
+pid_t Fork(size_t j) {
+    const pid_t pid = fork();
+    if (pid < 0) CAPTURE_Fail(std::string("fork: ") + std::strerror(errno));
+    if (pid > 0) return pid;
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (j > 0 && !std::freopen("/dev/null", "w", stdout)) std::_Exit(TOOL_ARGS_ERROR_STATUS);
+    Play(j);
+    std::exit(0);
+}
+
+int64_t Made() {
+    int64_t made = 0;
+    for (size_t j = 0; j < capture_stretches.size(); ++j) made += capture_reports[j].made.load();
+    return made;
+}
+
+// Ends the players still running, then the capture.
+[[noreturn]] void Abandon(const std::vector<pid_t>& players) {
+    for (pid_t pid : players) kill(pid, SIGTERM), waitpid(pid, nullptr, 0);
+    CAPTURE_Fail("a player stopped before its stretch ended (see its message above)");
+}
+
+// Takes the players that have ended out of players.
+void Reap(std::vector<pid_t>& players) {
+    for (size_t i = 0; i < players.size();) {
+        int status = 0;
+        if (waitpid(players[i], &status, WNOHANG) != players[i]) {
+            ++i;
+            continue;
+        }
+        players.erase(players.begin() + i);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Abandon(players);
+    }
+}
+
+// Every stretch on a player of its own, capture_jobs of them at a time;
+// the first that fails ends the rest.
+void PlayInParallel() {
+    std::fflush(nullptr);
+    std::vector<pid_t> players;
+    for (size_t next = 0; next < capture_stretches.size() || !players.empty();) {
+        while (players.size() < size_t(capture_jobs) && next < capture_stretches.size())
+            players.push_back(Fork(next++));
+        std::this_thread::sleep_for(kPollEvery);
+        Progress(Made());
+        Reap(players);
+    }
+}
+
+// The frames from the first one asked for to the last, in stretches of
+// nearly equal length: several a player, since the stretches draw at
+// different speeds and a player idle at the end is time lost, while a skip
+// to a stretch costs next to nothing.
+void Split() {
+    int64_t first = capture_out.empty() ? capture_total : capture_video.first;
+    for (uint64_t t : capture_stills) first = std::min(first, VELQ_PLAY_FrameOn(t, capture_fps));
+    first = std::min(first, capture_total);
+    const int64_t frames = capture_total - first;
+    const int64_t wanted = capture_jobs == 1 ? 1 : capture_jobs * kStretchesPerJob;
+    const int64_t stretches = std::max<int64_t>(1, std::min(wanted, frames));
+    for (int64_t j = 0; j < stretches; ++j)
+        capture_stretches.push_back(
+            {first + frames * j / stretches, first + frames * (j + 1) / stretches});
+    capture_frames = frames;
 }
 
 int64_t FrameSample(int64_t frame) { return frame * CAPTURE_AUDIO_RATE / capture_fps; }
 
+// When the soundtrack was first asked for, by whichever player saw it.
+uint64_t PlayedUs() {
+    uint64_t played = PLAYER_NOT_PLAYED;
+    for (size_t j = 0; j < capture_stretches.size(); ++j)
+        played = std::min(played, capture_reports[j].played_us.load(std::memory_order_acquire));
+    return played;
+}
+
 // The video's sound: silence, then the soundtrack from the frame in which
 // the tape started it, sample for sample as the player decodes it.
 std::vector<int16_t> Soundtrack() {
-    const int64_t first = FrameSample(capture_first_frame);
-    const int64_t last = FrameSample(capture_first_frame + capture_video_frames);
+    const int64_t first = FrameSample(capture_video.first);
+    const int64_t last = FrameSample(capture_video.end);
     std::vector<int16_t> pcm(2 * (last - first), 0);
-    if (capture_play_frame == kNotPlayed) return pcm;
+    const uint64_t played_us = PlayedUs();
+    if (played_us == PLAYER_NOT_PLAYED) return pcm;
     const MP3_Pcm track = MP3_DecodeStereo(DataPath(kSoundtrack), CAPTURE_AUDIO_RATE);
-    if (track.rate == 0) TOOL_ARGS_Error(std::string("cannot read the soundtrack ") + kSoundtrack);
-    const int64_t start = FrameSample(capture_play_frame);
+    if (track.rate == 0) CAPTURE_Fail(std::string("cannot read the soundtrack ") + kSoundtrack);
+    const int64_t start = FrameSample(VELQ_PLAY_FrameOn(played_us, capture_fps));
     const int64_t track_frames = track.samples.size() / 2;
     for (int64_t i = std::max(first, start); i < last && i - start < track_frames; ++i) {
         pcm[2 * (i - first)] = track.samples[2 * (i - start)];
@@ -217,13 +327,36 @@ std::vector<int16_t> Soundtrack() {
     return pcm;
 }
 
-void ReportMissingStills() {
-    const uint64_t end = VELQ_PLAY_FrameUs(capture_frame, capture_fps);
+void ReportMissingStills(uint64_t tape_end) {
     for (uint64_t t : capture_stills)
-        if (t >= end)
+        if (t >= tape_end)
             std::fprintf(stderr,
                          "amber_capture: no still at %.3f s: the production ends at %.3f s\n",
-                         double(t) / VELQ_PLAY_SECOND_US, double(end) / VELQ_PLAY_SECOND_US);
+                         double(t) / VELQ_PLAY_SECOND_US, double(tape_end) / VELQ_PLAY_SECOND_US);
+}
+
+// One report a player, shared with the processes forked after it.
+void ShareReports() {
+    void* shared = mmap(nullptr, capture_stretches.size() * sizeof(PlayerReport),
+                        PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED) CAPTURE_Fail(std::string("mmap: ") + std::strerror(errno));
+    capture_reports = static_cast<PlayerReport*>(shared);
+    for (size_t j = 0; j < capture_stretches.size(); ++j)
+        new (&capture_reports[j]) PlayerReport{{0}, {PLAYER_NOT_PLAYED}};
+}
+
+// Each stretch's video file, where it holds some of the video's frames.
+void ClaimVideos() {
+    capture_videos.assign(capture_stretches.size(), "");
+    if (capture_out.empty()) return;
+    std::vector<size_t> with_video;
+    for (size_t j = 0; j < capture_stretches.size(); ++j)
+        if (capture_stretches[j].first < capture_video.end &&
+            capture_stretches[j].end > capture_video.first)
+            with_video.push_back(j);
+    const std::vector<std::string> videos =
+        CAPTURE_Claim(capture_out, with_video.size(), capture_lossless);
+    for (size_t i = 0; i < with_video.size(); ++i) capture_videos[with_video[i]] = videos[i];
 }
 
 }  // namespace
@@ -233,16 +366,26 @@ int main(int argc, char* argv[]) {
     const uint64_t tape_end = VELQ_PLAY_TapeTimes(capture_fps).back();
     if (!capture_out.empty()) CheckStretch(tape_end);
     capture_total = FramesBefore(std::min(tape_end, capture_end_us));
-    if (!capture_out.empty()) CAPTURE_EncodeStart(capture_out, capture_fps, capture_size);
-    PLAYER_OpenScreen(true);
+    if (!capture_out.empty())
+        capture_video = {FramesBefore(capture_from_us), FramesBefore(std::min(capture_to_us, tape_end))};
+    Split();
+    ShareReports();
+    ClaimVideos();
     capture_started = std::chrono::steady_clock::now();
-    Play();
+    if (capture_stretches.size() == 1)
+        Play(0);
+    else
+        PlayInParallel();
+    std::fputc('\n', stderr);
     if (!capture_out.empty()) {
-        CAPTURE_EncodeFinish(Soundtrack());
+        std::vector<std::string> videos;
+        for (const std::string& video : capture_videos)
+            if (!video.empty()) videos.push_back(video);
+        CAPTURE_Join(videos, capture_out, capture_lossless, Soundtrack());
         std::fprintf(stderr, "%s: %lld frames of %d x %d at %d fps\n", capture_out.c_str(),
-                     static_cast<long long>(capture_video_frames), capture_size.width,
-                     capture_size.height, capture_fps);
+                     static_cast<long long>(capture_video.end - capture_video.first),
+                     capture_size.width, capture_size.height, capture_fps);
     }
-    ReportMissingStills();
+    ReportMissingStills(tape_end);
     return 0;
 }

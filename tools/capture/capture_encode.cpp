@@ -28,8 +28,7 @@ constexpr int kHeight = VELQ_SCREEN_HEIGHT;
 constexpr size_t kFrameBytes = kWidth * kHeight * 4;  // BGRA
 constexpr int kHdHeight = 720;                        // from here on, HD encoder settings
 
-std::string capture_out;
-std::string capture_video;  // the video alone, until the audio joins it
+std::vector<std::string> capture_claimed;  // what a failure removes
 pid_t capture_pid = -1;
 int capture_pipe = -1;
 
@@ -44,24 +43,25 @@ std::atomic<int64_t> capture_total{-1};  // all of them, once the video ends
 std::atomic<bool> capture_broken{false};
 std::thread capture_writer;
 
-[[noreturn]] void Fail(const std::string& what) {
+}  // namespace
+
+[[noreturn]] void CAPTURE_Fail(const std::string& what) {
     std::fprintf(stderr, "\namber_capture: %s\n", what.c_str());
     // Once the output is claimed, no half-made video is left behind; a
     // device or a FIFO given as the output stays as it was.
-    if (!capture_video.empty()) {
-        OUTFILE_Discard(capture_video.c_str());
-        OUTFILE_Discard(capture_out.c_str());
-    }
+    for (const std::string& path : capture_claimed) OUTFILE_Discard(path.c_str());
     // Without static destructors: the frame writer's thread may still be
     // running, and destroying it would abort the process.
     std::fflush(nullptr);
     std::_Exit(1);
 }
 
+namespace {
+
 // Starts ffmpeg with args, its standard input a pipe; returns the pipe.
 int Spawn(std::vector<std::string> args) {
     int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) Fail(std::string("pipe: ") + std::strerror(errno));
+    if (pipe2(fds, O_CLOEXEC) != 0) CAPTURE_Fail(std::string("pipe: ") + std::strerror(errno));
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
@@ -74,8 +74,8 @@ int Spawn(std::vector<std::string> args) {
     const int rc = posix_spawnp(&capture_pid, kFfmpeg, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[0]);
-    if (rc == ENOENT) Fail("the encoder ffmpeg is not installed (Debian: apt-get install ffmpeg)");
-    if (rc != 0) Fail(std::string("cannot start ffmpeg: ") + std::strerror(rc));
+    if (rc == ENOENT) CAPTURE_Fail("the encoder ffmpeg is not installed (Debian: apt-get install ffmpeg)");
+    if (rc != 0) CAPTURE_Fail(std::string("cannot start ffmpeg: ") + std::strerror(rc));
     return fds[1];
 }
 
@@ -93,7 +93,7 @@ bool Write(const void* data, size_t bytes) {
 }
 
 void WriteAll(const void* data, size_t bytes) {
-    if (!Write(data, bytes)) Fail("ffmpeg stopped taking data (see its message above)");
+    if (!Write(data, bytes)) CAPTURE_Fail("ffmpeg stopped taking data (see its message above)");
 }
 
 // The writer thread: every frame in order, until the last one is through.
@@ -109,16 +109,16 @@ void WriteFrames() {
 }
 
 void CheckWriter() {
-    if (capture_broken.load()) Fail("ffmpeg stopped taking data (see its message above)");
+    if (capture_broken.load()) CAPTURE_Fail("ffmpeg stopped taking data (see its message above)");
 }
 
 // Closes the pipe and waits for ffmpeg to finish what it was given.
-void Wait() {
+void Wait(const std::string& writing) {
     close(capture_pipe);
     int status = 0;
     waitpid(capture_pid, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        Fail("ffmpeg failed writing " + capture_out + " (see its message above)");
+        CAPTURE_Fail("ffmpeg failed writing " + writing + " (see its message above)");
 }
 
 // Claims out: a file is made or emptied now, so that a path that cannot be
@@ -127,23 +127,30 @@ void Wait() {
 void Claim(const std::string& out) {
     if (!OUTFILE_IsReplaceable(out.c_str())) {
         if (access(out.c_str(), W_OK) != 0)
-            Fail("cannot write " + out + ": " + std::strerror(errno));
+            CAPTURE_Fail("cannot write " + out + ": " + std::strerror(errno));
         return;
     }
+    capture_claimed.push_back(out);
     FILE* f = std::fopen(out.c_str(), "wb");
-    if (!f) Fail("cannot write " + out + ": " + std::strerror(errno));
+    if (!f) CAPTURE_Fail("cannot write " + out + ": " + std::strerror(errno));
     std::fclose(f);
 }
 
-// The video alone goes beside a file out, and to the temporary folder when
-// out is anything else (/dev/null, a FIFO), whose folder is not ours.
-std::string VideoPath(const std::string& out) {
-    if (OUTFILE_IsReplaceable(out.c_str())) return out + ".video.mp4";
-    std::string path = (std::filesystem::temp_directory_path() / "amber_capture-XXXXXX.mp4");
-    const int fd = mkstemps(path.data(), 4);
-    if (fd < 0) Fail("cannot make a temporary file: " + std::string(std::strerror(errno)));
+// The files on the way to out go beside a file out, and to the temporary
+// folder when out is anything else (/dev/null, a FIFO), whose folder is not
+// ours; their names end in suffix.
+std::string SidePath(const std::string& out, const std::string& suffix) {
+    if (OUTFILE_IsReplaceable(out.c_str())) return out + suffix;
+    std::string path = std::filesystem::temp_directory_path() / ("amber_capture-XXXXXX" + suffix);
+    const int fd = mkstemps(path.data(), suffix.size());
+    if (fd < 0) CAPTURE_Fail("cannot make a temporary file: " + std::string(std::strerror(errno)));
     close(fd);
     return path;
+}
+
+// Stretch k's video alone.
+std::string VideoPath(const std::string& out, size_t k, bool lossless) {
+    return SidePath(out, ".video" + std::to_string(k + 1) + (lossless ? ".mkv" : ".mp4"));
 }
 
 std::string Dimensions(int width, int height) {
@@ -171,57 +178,104 @@ std::string Filter(CAPTURE_Size size) {
 }
 
 // H.264 High profile. HD sizes are capped at a bitrate that video sites
-// take as it is (they re-encode anything); 640 x 480 needs no cap.
-std::vector<std::string> VideoCodec(CAPTURE_Size size) {
+// take as it is (they re-encode anything); 640 x 480 needs no cap. The
+// lossless master is FFV1 in RGB, every frame exactly as it was drawn.
+std::vector<std::string> VideoCodec(CAPTURE_Size size, bool lossless) {
+    if (lossless) return {"-c:v", "ffv1", "-pix_fmt", "bgr0", "-f", "matroska"};
     std::vector<std::string> args = {"-c:v",     "libx264", "-profile:v", "high",     "-preset",
                                      "veryfast", "-crf",    "18",         "-pix_fmt", "yuv420p"};
     if (size.height >= kHdHeight) args.insert(args.end(), {"-maxrate", "20M", "-bufsize", "40M"});
+    args.insert(args.end(), {"-f", "mp4"});
     return args;
+}
+
+// Lines of ffmpeg's concat list: each path in single quotes, a quote in
+// it closed, escaped and reopened.
+std::string ConcatList(const std::vector<std::string>& videos) {
+    std::string list = "ffconcat version 1.0\n";
+    for (const std::string& video : videos) {
+        std::string quoted;
+        for (char c : video) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        list += "file '" + quoted + "'\n";
+    }
+    return list;
+}
+
+// The stretches' videos as one, without encoding them again.
+std::string Join(const std::vector<std::string>& videos, const std::string& out, bool lossless) {
+    if (videos.size() == 1) return videos[0];
+    const std::string list = SidePath(out, ".videos.txt");
+    const std::string joined = VideoPath(out, videos.size(), lossless);
+    Claim(list);
+    Claim(joined);
+    const std::string text = ConcatList(videos);
+    if (!OUTFILE_Save(list.c_str(), std::vector<uint8_t>(text.begin(), text.end())))
+        CAPTURE_Fail("cannot write " + list);
+    capture_pipe = Spawn({"-f", "concat", "-safe", "0", "-i", list, "-c", "copy", "-f",
+                          lossless ? "matroska" : "mp4", joined});
+    Wait(joined);
+    OUTFILE_Discard(list.c_str());
+    for (const std::string& video : videos) OUTFILE_Discard(video.c_str());
+    return joined;
 }
 
 }  // namespace
 
-void CAPTURE_EncodeStart(const std::string& out, int fps, CAPTURE_Size size) {
+std::vector<std::string> CAPTURE_Claim(const std::string& out, int stretches, bool lossless) {
     // A broken pipe is reported as a write error rather than ending the process.
     signal(SIGPIPE, SIG_IGN);
-    capture_out = out;
     Claim(out);
-    capture_video = VideoPath(out);
-    Claim(capture_video);
+    std::vector<std::string> videos;
+    for (int k = 0; k < stretches; ++k) {
+        videos.push_back(VideoPath(out, k, lossless));
+        Claim(videos.back());
+    }
+    return videos;
+}
+
+void CAPTURE_EncodeStart(const std::string& video, int fps, CAPTURE_Size size, bool lossless) {
     std::vector<std::string> args = {
         "-f",         "rawvideo",          "-pix_fmt", "bgra",   "-s",  Dimensions(kWidth, kHeight),
         "-framerate", std::to_string(fps), "-i",       "pipe:0", "-vf", Filter(size)};
-    const std::vector<std::string> codec = VideoCodec(size);
+    const std::vector<std::string> codec = VideoCodec(size, lossless);
     args.insert(args.end(), codec.begin(), codec.end());
-    args.insert(args.end(), {"-f", "mp4", capture_video});
+    args.push_back(video);
     capture_pipe = Spawn(args);
     capture_ring.resize(kRingFrames * kFrameBytes);
     capture_writer = std::thread(WriteFrames);
 }
 
-void CAPTURE_EncodeFrame(const uint8_t* bgra) {
+uint8_t* CAPTURE_NextFrame() {
     CheckWriter();
     capture_free.acquire();
-    std::memcpy(&capture_ring[(capture_queued++ % kRingFrames) * kFrameBytes], bgra, kFrameBytes);
+    return &capture_ring[(capture_queued % kRingFrames) * kFrameBytes];
+}
+
+void CAPTURE_EncodeFrame() {
+    ++capture_queued;
     capture_filled.release();
 }
 
-void CAPTURE_EncodeFinish(const std::vector<int16_t>& pcm) {
+void CAPTURE_EncodeEnd(const std::string& video) {
     capture_total.store(capture_queued, std::memory_order_release);
     capture_filled.release();
     capture_writer.join();
     CheckWriter();
-    Wait();
-    capture_pipe = Spawn({"-i",         capture_video, "-f",
-                          "s16le",      "-ar",         std::to_string(CAPTURE_AUDIO_RATE),
-                          "-ac",        "2",           "-i",
-                          "pipe:0",     "-map",        "0:v",
-                          "-map",       "1:a",         "-c:v",
-                          "copy",       "-c:a",        "aac",
-                          "-b:a",       "192k",        "-movflags",
-                          "+faststart", "-f",          "mp4",
-                          capture_out});
+    Wait(video);
+}
+
+void CAPTURE_Join(const std::vector<std::string>& videos, const std::string& out, bool lossless,
+                  const std::vector<int16_t>& pcm) {
+    const std::string video = Join(videos, out, lossless);
+    std::vector<std::string> args = {"-i",  video,    "-f",   "s16le", "-ar",  std::to_string(CAPTURE_AUDIO_RATE),
+                                     "-ac", "2",      "-i",   "pipe:0", "-map", "0:v",
+                                     "-map", "1:a",   "-c:v", "copy"};
+    if (lossless)
+        args.insert(args.end(), {"-c:a", "flac", "-f", "matroska", out});
+    else
+        args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "-f", "mp4", out});
+    capture_pipe = Spawn(args);
     WriteAll(pcm.data(), pcm.size() * sizeof(int16_t));
-    Wait();
-    OUTFILE_Discard(capture_video.c_str());
+    Wait(out);
+    OUTFILE_Discard(video.c_str());
 }

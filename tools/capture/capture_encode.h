@@ -1,7 +1,8 @@
 // The encoder: Debian's ffmpeg, run as a child process and fed raw frames
-// and samples through pipes. The video is encoded while the frames are
-// made; the soundtrack, whose start is known only once the tape reaches
-// it, is muxed in afterwards without encoding the video again.
+// and samples through pipes. Each stretch of the video is encoded while its
+// frames are made; the stretches are then joined and the soundtrack, whose
+// start is known only once the tape reaches it, is muxed in, without
+// encoding the video again.
 #pragma once
 
 #include <cstdint>
@@ -19,14 +20,31 @@ struct CAPTURE_Size {
 constexpr CAPTURE_Size CAPTURE_SIZE_1080P{1920, 1080};
 constexpr int CAPTURE_MAX_SCALE = 8;
 
+// Claims out and the files in which the video's stretches wait to be
+// joined, one per stretch, beside out when out is a file; returns their
+// paths. Ends the process with a message when out cannot be written.
+std::vector<std::string> CAPTURE_Claim(const std::string& out, int stretches, bool lossless);
+
 // Starts ffmpeg encoding 640 x 480 BGRA frames, bottom row first, at fps
-// and size into a temporary file (beside out when out is a file). Ends the
-// process with a message when ffmpeg cannot run or out cannot be written.
-void CAPTURE_EncodeStart(const std::string& out, int fps, CAPTURE_Size size);
+// and size into video: H.264 in MP4, or FFV1 in Matroska when lossless.
+// Ends the process with a message when ffmpeg cannot run.
+void CAPTURE_EncodeStart(const std::string& video, int fps, CAPTURE_Size size, bool lossless);
 
-// Hands one frame to the encoder.
-void CAPTURE_EncodeFrame(const uint8_t* bgra);
+// Where the next frame goes: 640 x 480 BGRA, bottom row first.
+uint8_t* CAPTURE_NextFrame();
 
-// Ends the video and writes out: the video with pcm (16-bit stereo at
-// CAPTURE_AUDIO_RATE) as AAC audio.
-void CAPTURE_EncodeFinish(const std::vector<int16_t>& pcm);
+// Hands the frame written at CAPTURE_NextFrame to the encoder.
+void CAPTURE_EncodeFrame();
+
+// Waits until ffmpeg has written every frame into video.
+void CAPTURE_EncodeEnd(const std::string& video);
+
+// Writes out: the videos joined in order, with pcm (16-bit stereo at
+// CAPTURE_AUDIO_RATE) as its sound, AAC (FLAC when lossless); removes the
+// videos.
+void CAPTURE_Join(const std::vector<std::string>& videos, const std::string& out, bool lossless,
+                  const std::vector<int16_t>& pcm);
+
+// "amber_capture: what" on standard error, every claimed file removed,
+// status 1.
+[[noreturn]] void CAPTURE_Fail(const std::string& what);
