@@ -114,11 +114,9 @@ void CompleteTufts() {
     }
 }
 
-// One GL_TRIANGLES batch for triangle i, its normal given before glBegin.
+// Triangle i, inside the feather's one GL_TRIANGLES batch, after its normal.
 void Triangle(const float* tris, int i) {
-    glBegin(GL_TRIANGLES);
     for (int k = 0; k < 3; ++k) glVertex3fv(tris + i * 9 + 3 * k);
-    glEnd();
 }
 
 void Normal(const CFS_Norms* norms, int i) { glNormal3f(norms[i].x, norms[i].y, norms[i].z); }
@@ -130,9 +128,11 @@ void CompileFigure() {
     glEndList();
 }
 
-// The opaque vane, then the half-transparent tufts over it.
+// The opaque vane, then the half-transparent tufts over it, in one batch:
+// a software renderer pays for every batch.
 void CompileFeather() {
     glNewList(kFeatherList, GL_COMPILE);
+    glBegin(GL_TRIANGLES);
     for (angel_n = 0; angel_n < ANGEL_PEN_FACES; ++angel_n) {
         Normal(angel_pen_norms, angel_n);
         glColor4f(0.9f, 0.7f, 0.6f, 1);
@@ -145,6 +145,7 @@ void CompileFeather() {
         Normal(angel_fluff_b_norms, angel_n);
         Triangle(angel_fluff_b, angel_n);
     }
+    glEnd();
     glEndList();
 }
 

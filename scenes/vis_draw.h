@@ -5,8 +5,9 @@
 #include "archive/cfs.h"
 #include "gl1/gl.h"
 
-// Emits mesh's triangles, one GL_TRIANGLES batch each in stored order, each
-// led by its own normal; norms may be null for a mesh drawn without normals.
+// Emits mesh's triangles in stored order, each led by its own normal, in
+// one GL_TRIANGLES batch (a software renderer pays for every batch); norms
+// may be null for a mesh drawn without normals.
 void VIS_EmitMesh(const CFS_Mesh* mesh, const CFS_Norms* norms);
 
 // VIS_EmitMesh for a mesh the scenes draw as a solid. Where its reader found

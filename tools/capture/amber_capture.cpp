@@ -34,7 +34,7 @@ namespace {
 constexpr int kDefaultFps = VELQ_TICKS_PER_SECOND;  // every picture the tape makes, once
 constexpr int kMaxFps = 1000;
 constexpr int kMaxJobs = 64;
-constexpr int kStretchesPerJob = 4;
+constexpr int kStretchesPerJob = 8;
 constexpr auto kPollEvery = std::chrono::milliseconds(100);  // the players' progress
 constexpr uint64_t kForever = UINT64_MAX;
 constexpr int64_t kProgressEvery = 25;  // frames between progress lines
@@ -76,13 +76,17 @@ int64_t capture_frames = 0;                // frames to make, for the progress l
 uint64_t capture_end_us = 0;               // nothing from here on is asked for
 std::chrono::steady_clock::time_point capture_started;
 
-// What each player tells the capture, in memory it shares with the players
-// it forks.
+// What the players share with the capture, in memory it maps before it
+// forks them: the next stretch to take, and what each player has done.
 struct PlayerReport {
     std::atomic<int64_t> made;        // frames drawn so far
     std::atomic<uint64_t> played_us;  // when the soundtrack was asked for
 };
-PlayerReport* capture_reports = nullptr;
+struct Shared {
+    std::atomic<size_t> next_stretch;
+    PlayerReport players[kMaxJobs];
+};
+Shared* capture_shared = nullptr;
 
 [[noreturn]] void Usage(const std::string& problem) { TOOL_ARGS_Fail(kUsage, problem); }
 
@@ -211,40 +215,51 @@ bool MakeFrame(int64_t k) {
     return true;
 }
 
-// Start-up as the program does it, stepped in virtual time; then a skip to
-// stretch j, as a seek in the browser does, and its frames.
-void Play(size_t j) {
+// Draws and encodes stretch j, the player standing at frame from.
+void PlayStretch(size_t j, int64_t from, PlayerReport& report) {
     const Stretch stretch = capture_stretches[j];
     const std::string& video = capture_videos[j];
-    PlayerReport& report = capture_reports[j];
-    PLAYER_OpenScreen(true);
-    PLAYER_Start(DataPath(kDrive).c_str());
     if (!video.empty()) CAPTURE_EncodeStart(video, capture_fps, capture_size, capture_lossless);
-    VELQ_PLAY_Skip(0, stretch.first, capture_fps);
+    VELQ_PLAY_Skip(from, stretch.first, capture_fps);
     for (int64_t k = stretch.first; k < stretch.end && MakeFrame(k); ++k) {
         const int64_t made = report.made.fetch_add(1, std::memory_order_relaxed) + 1;
-        if (capture_stretches.size() == 1 && (made % kProgressEvery == 0 || made == capture_frames))
+        if (capture_jobs == 1 && (made % kProgressEvery == 0 || made == capture_frames))
             Progress(made);
     }
     if (!video.empty()) CAPTURE_EncodeEnd(video);
+}
+
+// Player p: start-up as the program does it, stepped in virtual time; then
+// the stretches it takes, in order, skipping to each as a seek in the
+// browser does. The players take the next stretch as they finish one, so
+// none stands idle while another has far to go.
+void Play(size_t p) {
+    PlayerReport& report = capture_shared->players[p];
+    PLAYER_OpenScreen(true);
+    PLAYER_Start(DataPath(kDrive).c_str());
+    int64_t at = 0;
+    for (size_t j; (j = capture_shared->next_stretch.fetch_add(1)) < capture_stretches.size();) {
+        PlayStretch(j, at, report);
+        at = capture_stretches[j].end;
+    }
     report.played_us.store(PLAYER_SoundtrackStartUs(), std::memory_order_release);
 }
 
-// Player j in a process of its own, with its own X server; only the first
+// Player p in a process of its own, with its own X server; only the first
 // prints the trace.
-pid_t Fork(size_t j) {
+pid_t Fork(size_t p) {
     const pid_t pid = fork();
     if (pid < 0) CAPTURE_Fail(std::string("fork: ") + std::strerror(errno));
     if (pid > 0) return pid;
     prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (j > 0 && !std::freopen("/dev/null", "w", stdout)) std::_Exit(TOOL_ARGS_ERROR_STATUS);
-    Play(j);
+    if (p > 0 && !std::freopen("/dev/null", "w", stdout)) std::_Exit(TOOL_ARGS_ERROR_STATUS);
+    Play(p);
     std::exit(0);
 }
 
 int64_t Made() {
     int64_t made = 0;
-    for (size_t j = 0; j < capture_stretches.size(); ++j) made += capture_reports[j].made.load();
+    for (int p = 0; p < capture_jobs; ++p) made += capture_shared->players[p].made.load();
     return made;
 }
 
@@ -267,14 +282,12 @@ void Reap(std::vector<pid_t>& players) {
     }
 }
 
-// Every stretch on a player of its own, capture_jobs of them at a time;
-// the first that fails ends the rest.
+// capture_jobs players side by side; the first that fails ends the rest.
 void PlayInParallel() {
     std::fflush(nullptr);
     std::vector<pid_t> players;
-    for (size_t next = 0; next < capture_stretches.size() || !players.empty();) {
-        while (players.size() < size_t(capture_jobs) && next < capture_stretches.size())
-            players.push_back(Fork(next++));
+    for (int p = 0; p < capture_jobs; ++p) players.push_back(Fork(p));
+    while (!players.empty()) {
         std::this_thread::sleep_for(kPollEvery);
         Progress(Made());
         Reap(players);
@@ -282,9 +295,8 @@ void PlayInParallel() {
 }
 
 // The frames from the first one asked for to the last, in stretches of
-// nearly equal length: several a player, since the stretches draw at
-// different speeds and a player idle at the end is time lost, while a skip
-// to a stretch costs next to nothing.
+// nearly equal length: several a player, since they draw at different
+// speeds and a skip to the next one costs next to nothing.
 void Split() {
     int64_t first = capture_out.empty() ? capture_total : capture_video.first;
     for (uint64_t t : capture_stills) first = std::min(first, VELQ_PLAY_FrameOn(t, capture_fps));
@@ -296,6 +308,7 @@ void Split() {
         capture_stretches.push_back(
             {first + frames * j / stretches, first + frames * (j + 1) / stretches});
     capture_frames = frames;
+    capture_jobs = std::min<int64_t>(capture_jobs, stretches);
 }
 
 int64_t FrameSample(int64_t frame) { return frame * CAPTURE_AUDIO_RATE / capture_fps; }
@@ -303,8 +316,8 @@ int64_t FrameSample(int64_t frame) { return frame * CAPTURE_AUDIO_RATE / capture
 // When the soundtrack was first asked for, by whichever player saw it.
 uint64_t PlayedUs() {
     uint64_t played = PLAYER_NOT_PLAYED;
-    for (size_t j = 0; j < capture_stretches.size(); ++j)
-        played = std::min(played, capture_reports[j].played_us.load(std::memory_order_acquire));
+    for (int p = 0; p < capture_jobs; ++p)
+        played = std::min(played, capture_shared->players[p].played_us.load(std::memory_order_acquire));
     return played;
 }
 
@@ -335,14 +348,14 @@ void ReportMissingStills(uint64_t tape_end) {
                          double(t) / VELQ_PLAY_SECOND_US, double(tape_end) / VELQ_PLAY_SECOND_US);
 }
 
-// One report a player, shared with the processes forked after it.
-void ShareReports() {
-    void* shared = mmap(nullptr, capture_stretches.size() * sizeof(PlayerReport),
-                        PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+// The memory the players share with the capture, mapped before it forks
+// them.
+void Share() {
+    void* shared = mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE,
+                        MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (shared == MAP_FAILED) CAPTURE_Fail(std::string("mmap: ") + std::strerror(errno));
-    capture_reports = static_cast<PlayerReport*>(shared);
-    for (size_t j = 0; j < capture_stretches.size(); ++j)
-        new (&capture_reports[j]) PlayerReport{{0}, {PLAYER_NOT_PLAYED}};
+    capture_shared = new (shared) Shared{};
+    for (PlayerReport& report : capture_shared->players) report.played_us = PLAYER_NOT_PLAYED;
 }
 
 // Each stretch's video file, where it holds some of the video's frames.
@@ -369,10 +382,10 @@ int main(int argc, char* argv[]) {
     if (!capture_out.empty())
         capture_video = {FramesBefore(capture_from_us), FramesBefore(std::min(capture_to_us, tape_end))};
     Split();
-    ShareReports();
+    Share();
     ClaimVideos();
     capture_started = std::chrono::steady_clock::now();
-    if (capture_stretches.size() == 1)
+    if (capture_jobs == 1)
         Play(0);
     else
         PlayInParallel();

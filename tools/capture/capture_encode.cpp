@@ -241,6 +241,9 @@ void CAPTURE_EncodeStart(const std::string& video, int fps, CAPTURE_Size size, b
     args.insert(args.end(), codec.begin(), codec.end());
     args.push_back(video);
     capture_pipe = Spawn(args);
+    capture_queued = 0;
+    capture_total.store(-1);
+    capture_broken.store(false);
     capture_ring.resize(kRingFrames * kFrameBytes);
     capture_writer = std::thread(WriteFrames);
 }
