@@ -1,6 +1,6 @@
 // Display lists: the commands between glNewList and glEndList kept, with
-// their vertices in one buffer per list and the pixels of their texture
-// uploads, then run again on glCallList.
+// their vertices in one buffer per list and their images in textures of
+// their own, then run again on glCallList.
 //
 // A list's vertices take the normal, colour and texture coordinate the
 // list itself set before them; those it never set come from whatever is
@@ -60,6 +60,20 @@ GL1_Command* MergeableDraw() {
     return nullptr;
 }
 
+// Each image of the list in a texture of its own, so that running the
+// list uploads nothing.
+void UploadImages(GL1_List& list) {
+    for (GL1_Command& command : list.commands) {
+        if (command.op != GL1_Op::TexImage) continue;
+        const GLuint texture =
+            GL1_RenderTexture(command.i[0], command.i[1], command.i[2], command.a, command.b,
+                              list.pixels.data() + command.i[3]);
+        list.textures.push_back(texture);
+        command.i[3] = static_cast<int32_t>(texture);
+    }
+    list.pixels = {};
+}
+
 }  // namespace
 
 void GL1_NewList(GLuint list, GLenum mode) {
@@ -77,6 +91,8 @@ void GL1_EndList() {
     gl1_compiling = false;
     GL1_List& list = gl1_lists[gl1_compiling_id];
     gl1_compiled.buffer = GL1_RenderUpload(gl1_compiled.vertices, list.buffer);
+    GL1_RenderDeleteTextures(list.textures);
+    UploadImages(gl1_compiled);
     list = std::move(gl1_compiled);
     gl1_compiled = GL1_List();
 }

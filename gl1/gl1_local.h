@@ -66,7 +66,8 @@ struct GL1_Command {
     GLenum a = 0;
     GLenum b = 0;
     // Viewport: x, y, width, height. TexImage: width, height, internal
-    // format, offset of the pixels in the list. Draw: first vertex, count,
+    // format, offset of the pixels in the list, which becomes the texture
+    // they went to when the list is closed. Draw: first vertex, count,
     // GL1_PER_VERTEX_* mask. CallList: the list.
     int32_t i[4] = {};
     float v[16] = {};
@@ -75,7 +76,8 @@ struct GL1_Command {
 struct GL1_List {
     std::vector<GL1_Command> commands;
     std::vector<GL1_Vertex> vertices;
-    std::vector<uint8_t> pixels;
+    std::vector<uint8_t> pixels;  // until the list is closed
+    std::vector<GLuint> textures;
     GLuint buffer = 0;  // the vertices, uploaded when the list is closed
 };
 
@@ -171,11 +173,19 @@ void GL1_RenderBuffer(GLuint buffer, int first, int count, uint32_t per_vertex,
                       const GL1_Vertex& current, uint32_t key, const GL1_Uniforms& uniforms,
                       bool changed);
 GLuint GL1_RenderUpload(const std::vector<GL1_Vertex>& vertices, GLuint old);
-// The calls that go straight through to OpenGL ES.
-void GL1_RenderCap(GLenum cap, bool on);
+// A display list's image, uploaded once into a texture of its own, which
+// the list binds each time it runs.
+GLuint GL1_RenderTexture(GLsizei width, GLsizei height, GLint internal_format, GLenum format,
+                         GLenum type, const void* pixels);
+void GL1_RenderBindTexture(GLuint texture);
+void GL1_RenderDeleteTextures(const std::vector<GLuint>& textures);
+// Sets a parameter of every image, as OpenGL 1.0's one texture has one set.
+void GL1_RenderTexParameter(GLenum pname, GLfloat param);
+// An image given outside display lists.
 void GL1_RenderTexImage(GLsizei width, GLsizei height, GLint internal_format, GLenum format,
                         GLenum type, const void* pixels);
-void GL1_RenderTexParameter(GLenum pname, GLfloat param);
+// The calls that go straight through to OpenGL ES.
+void GL1_RenderCap(GLenum cap, bool on);
 void GL1_RenderViewport(const int32_t* rect);
 void GL1_RenderClearColor(const float* rgba);
 void GL1_RenderClear(GLbitfield mask);

@@ -136,6 +136,16 @@ Ring gl1_uniform_ring = {GL_UNIFORM_BUFFER, 0, kUniformRing, 0};
 GLsizeiptr gl1_uniform_stride = 0;
 bool gl1_drawing = true;
 bool gl1_uniforms_stale = false;  // changed while nothing was drawn
+// OpenGL 1.0 has one texture, with one set of parameters: the images
+// given outside display lists go to gl1_texture, each list's to a texture
+// of its own, and the parameters to a sampler that every image is read
+// through.
+GLuint gl1_texture = 0;
+GLuint gl1_sampler = 0;
+GLuint gl1_bound_texture = 0;
+// A list's texture dropped while bound: its image stays the current one
+// until another is bound.
+GLuint gl1_retired_texture = 0;
 
 // The shader's log, which the driver ends with a newline or not.
 [[noreturn]] void Fail(const char* call, const char* what, const char* log) {
@@ -269,10 +279,11 @@ void GL1_RenderInit() {
     glGetIntegerv(GL_UNIFORM_BUFFER_OFFSET_ALIGNMENT, &alignment);
     if (alignment < 1) alignment = 1;
     gl1_uniform_stride = (sizeof(GL1_Uniforms) + alignment - 1) / alignment * alignment;
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture);
+    glGenTextures(1, &gl1_texture);
+    GL1_RenderBindTexture(gl1_texture);
+    glGenSamplers(1, &gl1_sampler);
+    glBindSampler(0, gl1_sampler);
 }
 
 void GL1_RenderStream(const std::vector<GL1_Vertex>& triangles, uint32_t key,
@@ -307,18 +318,55 @@ GLuint GL1_RenderUpload(const std::vector<GL1_Vertex>& vertices, GLuint old) {
 
 void GL1_RenderCap(GLenum cap, bool on) { on ? glEnable(cap) : glDisable(cap); }
 
-void GL1_RenderTexImage(GLsizei width, GLsizei height, GLint internal_format, GLenum format,
-                        GLenum type, const void* pixels) {
+namespace {
+
+void TexImage(GLsizei width, GLsizei height, GLint internal_format, GLenum format, GLenum type,
+              const void* pixels) {
     const bool alpha = internal_format == 4 || internal_format == GL_RGBA;
     glTexImage2D(GL_TEXTURE_2D, 0, alpha ? GL_RGBA8 : GL_RGB8, width, height, 0, format, type,
                  pixels);
+}
+
+}  // namespace
+
+void GL1_RenderTexImage(GLsizei width, GLsizei height, GLint internal_format, GLenum format,
+                        GLenum type, const void* pixels) {
+    GL1_RenderBindTexture(gl1_texture);
+    TexImage(width, height, internal_format, format, type, pixels);
+}
+
+GLuint GL1_RenderTexture(GLsizei width, GLsizei height, GLint internal_format, GLenum format,
+                         GLenum type, const void* pixels) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    TexImage(width, height, internal_format, format, type, pixels);
+    glBindTexture(GL_TEXTURE_2D, gl1_bound_texture);
+    return texture;
+}
+
+void GL1_RenderBindTexture(GLuint texture) {
+    if (texture == gl1_bound_texture) return;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    gl1_bound_texture = texture;
+    glDeleteTextures(1, &gl1_retired_texture);
+    gl1_retired_texture = 0;
+}
+
+void GL1_RenderDeleteTextures(const std::vector<GLuint>& textures) {
+    for (GLuint texture : textures) {
+        if (texture == gl1_bound_texture)
+            gl1_retired_texture = texture;
+        else
+            glDeleteTextures(1, &texture);
+    }
 }
 
 void GL1_RenderTexParameter(GLenum pname, GLfloat param) {
     const GLint value = static_cast<GLint>(param);
     // OpenGL ES has no GL_CLAMP; under the pictures' nearest filtering it
     // samples as GL_CLAMP_TO_EDGE does.
-    glTexParameteri(GL_TEXTURE_2D, pname, value == GL_CLAMP ? GL_CLAMP_TO_EDGE : value);
+    glSamplerParameteri(gl1_sampler, pname, value == GL_CLAMP ? GL_CLAMP_TO_EDGE : value);
 }
 
 void GL1_RenderViewport(const int32_t* rect) { glViewport(rect[0], rect[1], rect[2], rect[3]); }

@@ -223,8 +223,10 @@ void Attribute(const GL1_Command& c) {
 void Texture(const GL1_Command& c, const GL1_List* list) {
     switch (c.op) {
         case GL1_Op::TexImage:
-            GL1_RenderTexImage(c.i[0], c.i[1], c.i[2], c.a, c.b,
-                               list ? list->pixels.data() + c.i[3] : nullptr);
+            if (list)
+                GL1_RenderBindTexture(static_cast<GLuint>(c.i[3]));
+            else
+                GL1_RenderTexImage(c.i[0], c.i[1], c.i[2], c.a, c.b, nullptr);
             return;
         case GL1_Op::TexParameter:
             GL1_RenderTexParameter(c.a, c.v[0]);
