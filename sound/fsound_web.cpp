@@ -52,20 +52,37 @@ EM_JS(int, fsound_web_init, (), {
     output.connect(ctx.destination);
     const sound = {ctx, output, buffer: null, source: null, startedAt: 0, requests: []};
     Module.amberSound = sound;
-    // The output's latency: what is scheduled now is heard that much later.
-    sound.latency = () => (ctx.outputLatency || 0) + (ctx.baseLatency || 0);
-    // The soundtrack heard at offset from now on; startedAt is the context
-    // time at which its start was scheduled.
+    // The context time heard at page time ms, from the output's last
+    // timestamp, a context time and the page time it was heard at, read
+    // together. Where the output has given none lately (it has not run, or
+    // stood still since), the context's clock less its latency stands in:
+    // Firefox advances that clock a whole block of output at a time, and
+    // its latency is an estimate.
+    const freshMs = 500;
+    const heardAt = (ms) => {
+        const ts = ctx.getOutputTimestamp ? ctx.getOutputTimestamp() : {};
+        if (ts.performanceTime > 0 && performance.now() - ts.performanceTime < freshMs)
+            return ts.contextTime + (ms - ts.performanceTime) / 1000;
+        return ctx.currentTime - (ctx.outputLatency || 0) - (ctx.baseLatency || 0) +
+               (ms - performance.now()) / 1000;
+    };
+    // The soundtrack at offset from now on: it starts a little ahead of the
+    // context's clock, past the block being made, as far in as the page's
+    // clock will have gone when that moment is heard. startedAt is the
+    // context time at which the soundtrack's start would have been heard.
+    const leadSeconds = 0.1;
     sound.start = (offset) => {
-        const scheduled = offset + sound.latency();
+        const now = performance.now();
+        const when = ctx.currentTime + leadSeconds;
+        const position = Math.max(0, offset + when - heardAt(now));
         sound.pending = false;
         sound.source = ctx.createBufferSource();
         sound.source.buffer = sound.buffer;
         sound.source.connect(output);
-        sound.startedAt = ctx.currentTime - scheduled;
-        sound.source.start(0, scheduled);
+        sound.startedAt = when - position;
+        sound.source.start(when, position);
     };
-    sound.heard = () => ctx.currentTime - sound.latency() - sound.startedAt;
+    sound.heard = () => heardAt(performance.now()) - sound.startedAt;
     // Where the soundtrack is, or would be if a waiting play had started.
     const pageSeconds = () => performance.now() / 1000;
     sound.position = () => sound.source ? sound.heard() : sound.pending ? pageSeconds() - sound.pendingSince : 0;
