@@ -27,12 +27,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <random>
 #include <span>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "archive/cfs.h"
 #include "headless/player.h"
@@ -314,6 +316,11 @@ Clock::duration After(double seconds) {
 
 // The long runs, for ./test.sh --soak.
 bool Soak() { return std::getenv("AMBER_SOAK") != nullptr; }
+
+// Where nothing is timed closer than a second, the quick run runs two
+// programs at once, one a core; the soak, in the sanitizer build too, one
+// at a time.
+size_t ProgramsAtOnce() { return Soak() ? 1 : 2; }
 
 // Where each entry after loading starts, and the tape ends, in seconds after
 // entry 1 starts.
@@ -720,28 +727,60 @@ const DamagedDrive kDamagedDrives[] = {
      }},
 };
 
+// A damaged drive's run: when the test saw its message, and its status.
+struct FatalRun {
+    const DamagedDrive* drive;
+    std::unique_ptr<Program> program;
+    std::optional<Clock::time_point> printed{};
+    int status = -1;
+};
+
+// Watches the runs in turn, a few milliseconds each, until each has
+// printed its message and ended, or 30 s have passed.
+void WatchFatalRuns(std::vector<FatalRun>& runs) {
+    const auto started = Clock::now(), end = started + 30s;
+    for (bool waiting = true; waiting && Clock::now() < end;) {
+        waiting = false;
+        for (FatalRun& r : runs) {
+            if (!r.printed && r.program->WaitFor(r.drive->message, 10ms)) {
+                r.printed = Clock::now();
+                std::printf("%s: the message after %.2f s\n", r.drive->name, Seconds(*r.printed - started));
+            }
+            if (r.printed && r.status < 0 && (r.status = r.program->WaitExit(10ms)) >= 0) {
+                EXPECT_LT(Clock::now() - *r.printed, 1s) << r.drive->name;
+            }
+            waiting |= r.status < 0;
+        }
+    }
+}
+
 // A fatal failure, on either thread, prints its message as the last line
 // and ends the process with status 1 within a second, leaving no report.
 // Each drive runs once, three times in the soak.
 TEST(ProgramFatal, DamagedDrivesEndWithTheirMessageWithinASecond) {
     const int repeats = Soak() ? 3 : 1;
+    std::vector<std::string> dirs;
     for (const DamagedDrive& c : kDamagedDrives) {
         Drive drive;
         if (c.damage) c.damage(drive);
-        const std::string dir = drive.Folder(c.name, c.damage != nullptr);
-        for (int run = 0; run < repeats; ++run) {
-            Program p("disk", dir);
-            ASSERT_TRUE(p.WaitFor(c.message, 30s)) << c.name << ": " << p.output();
-            const auto printed = Clock::now();
-            EXPECT_EQ(p.WaitExit(2s), 1) << c.name << ": " << p.output();
-            EXPECT_LT(Clock::now() - printed, 1s) << c.name;
-            // The loader thread may print its trace line after a start-up failure.
-            std::string out = p.output();
-            if (const size_t at = out.rfind("VELQ_LOADER\n"); at != std::string::npos)
-                out.erase(at, 12);
-            EXPECT_TRUE(out.ends_with(c.message)) << c.name << ": " << out;
-        }
+        dirs.push_back(drive.Folder(c.name, c.damage != nullptr));
     }
+    for (int run = 0; run < repeats; ++run)
+        for (size_t first = 0; first < dirs.size(); first += ProgramsAtOnce()) {
+            std::vector<FatalRun> batch;
+            for (size_t i = first; i < std::min(first + ProgramsAtOnce(), dirs.size()); ++i)
+                batch.push_back({&kDamagedDrives[i], std::make_unique<Program>("disk", dirs[i])});
+            WatchFatalRuns(batch);
+            for (FatalRun& r : batch) {
+                EXPECT_TRUE(r.printed) << r.drive->name << ": " << r.program->output();
+                EXPECT_EQ(r.status, 1) << r.drive->name << ": " << r.program->output();
+                // The loader thread may print its trace line after a start-up failure.
+                std::string out = r.program->output();
+                if (const size_t at = out.rfind("VELQ_LOADER\n"); at != std::string::npos)
+                    out.erase(at, 12);
+                EXPECT_TRUE(out.ends_with(r.drive->message)) << r.drive->name << ": " << out;
+            }
+        }
     std::printf("%zu damaged drives, %d runs each\n", std::size(kDamagedDrives), repeats);
 }
 
@@ -822,25 +861,34 @@ TEST(ProgramSound, BrokenSoundtrackPlaysSilently) {
                                                          {"truncated", mp3.substr(0, 300)},
                                                          {"garbage", std::string(20000, 'x')}};
     const std::string line = "FSOUND_Stream_Open: amber_grid.mp3: ";
-    for (const auto& [name, bytes] : std::span(cases).first(Soak() ? std::size(cases) : 2)) {
-        const std::string dir = Drive().Folder(std::string("sound_") + name);
-        std::filesystem::remove(dir + "/amber_grid.mp3");
-        if (std::strcmp(name, "missing") != 0)
-            std::ofstream(dir + "/amber_grid.mp3", std::ios::binary) << bytes;
-        Program p("disk", dir);
-        ASSERT_TRUE(p.WaitFor("VELQ_LOADER\n", 20s)) << p.output();
-        std::this_thread::sleep_for(After(kFirstScene + 2));
-        p.Signal(SIGTERM);
-        EXPECT_EQ(p.WaitExit(2 * kQuitWithin), 0) << name << ": " << p.output();
-        const std::string& out = p.output();
-        const size_t at = out.find(line);
-        if (std::strcmp(name, "cut") == 0) {
-            EXPECT_EQ(at, std::string::npos) << out;
-        } else {
-            EXPECT_NE(at, std::string::npos) << name << ": " << out;
-            EXPECT_EQ(out.find(line, at + 1), std::string::npos) << out;
+    const auto run = std::span(cases).first(Soak() ? std::size(cases) : 2);
+    for (size_t first = 0; first < run.size(); first += ProgramsAtOnce()) {
+        const auto batch = run.subspan(first, std::min(ProgramsAtOnce(), run.size() - first));
+        std::vector<std::unique_ptr<Program>> programs;
+        for (const auto& [name, bytes] : batch) {
+            const std::string dir = Drive().Folder(std::string("sound_") + name);
+            std::filesystem::remove(dir + "/amber_grid.mp3");
+            if (std::strcmp(name, "missing") != 0)
+                std::ofstream(dir + "/amber_grid.mp3", std::ios::binary) << bytes;
+            programs.push_back(std::make_unique<Program>("disk", dir));
         }
-        EXPECT_NE(out.find("CFS_Close: Closing drive ... done.\n"), std::string::npos) << out;
+        for (auto& p : programs) ASSERT_TRUE(p->WaitFor("VELQ_LOADER\n", 20s)) << p->output();
+        std::this_thread::sleep_for(After(kFirstScene + 2));
+        for (auto& p : programs) p->Signal(SIGTERM);
+        for (size_t i = 0; i < batch.size(); ++i) {
+            const char* name = batch[i].first;
+            Program& p = *programs[i];
+            EXPECT_EQ(p.WaitExit(2 * kQuitWithin), 0) << name << ": " << p.output();
+            const std::string& out = p.output();
+            const size_t at = out.find(line);
+            if (std::strcmp(name, "cut") == 0) {
+                EXPECT_EQ(at, std::string::npos) << out;
+            } else {
+                EXPECT_NE(at, std::string::npos) << name << ": " << out;
+                EXPECT_EQ(out.find(line, at + 1), std::string::npos) << out;
+            }
+            EXPECT_NE(out.find("CFS_Close: Closing drive ... done.\n"), std::string::npos) << out;
+        }
     }
 }
 
