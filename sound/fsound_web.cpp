@@ -55,16 +55,18 @@ EM_JS(int, fsound_web_init, (), {
     // The context time heard at page time ms, from the output's last
     // timestamp, a context time and the page time it was heard at, read
     // together. Where the output has given none lately (it has not run, or
-    // stood still since), the context's clock less its latency stands in:
-    // Firefox advances that clock a whole block of output at a time, and
-    // its latency is an estimate.
+    // stood still since), the context's clock less its processing latency
+    // stands in. Firefox is never asked: its timestamp is its context clock
+    // and the page's, both less the output's latency, which it asks the
+    // sound server for while holding its audio graph's lock, and that has
+    // stopped a page's thread for good; the stand-in says the same.
     const freshMs = 500;
+    const timestamps = !!ctx.getOutputTimestamp && !navigator.userAgent.includes('Firefox/');
     const heardAt = (ms) => {
-        const ts = ctx.getOutputTimestamp ? ctx.getOutputTimestamp() : {};
+        const ts = timestamps ? ctx.getOutputTimestamp() : {};
         if (ts.performanceTime > 0 && performance.now() - ts.performanceTime < freshMs)
             return ts.contextTime + (ms - ts.performanceTime) / 1000;
-        return ctx.currentTime - (ctx.outputLatency || 0) - (ctx.baseLatency || 0) +
-               (ms - performance.now()) / 1000;
+        return ctx.currentTime - (ctx.baseLatency || 0) + (ms - performance.now()) / 1000;
     };
     // The soundtrack at offset from now on: it starts a little ahead of the
     // context's clock, past the block being made, as far in as the page's
@@ -89,21 +91,26 @@ EM_JS(int, fsound_web_init, (), {
     // A waiting play starts once the soundtrack is decoded and the output has
     // run a while: the context's clock stands still until the output runs,
     // and in its first moments runs ahead of what is heard (Firefox's, by up
-    // to a tenth of a second).
+    // to a tenth of a second). Until then it looks again every little while:
+    // a timer may fire before the page's clock, which Firefox rounds, says it
+    // is due, and a context's state may change without a statechange that
+    // says so last.
     const settleSeconds = 0.3;
+    const retryMs = 50;
     let runningSince = ctx.state === 'running' ? 0 : Infinity;
-    sound.join = () => {
-        if (sound.pending && sound.buffer && pageSeconds() - runningSince >= settleSeconds)
-            sound.start(pageSeconds() - sound.pendingSince);
+    let retry = 0;
+    const noteState = () => {
+        if (ctx.state !== 'running') runningSince = Infinity;
+        else if (runningSince === Infinity) runningSince = pageSeconds();
     };
-    ctx.addEventListener('statechange', () => {
-        if (ctx.state !== 'running') {
-            runningSince = Infinity;
-        } else if (runningSince === Infinity) {
-            runningSince = pageSeconds();
-            setTimeout(sound.join, settleSeconds * 1000);
-        }
-    });
+    sound.join = () => {
+        clearTimeout(retry);
+        noteState();
+        if (!sound.pending || !sound.buffer) return;  // decoding ends with a join
+        if (pageSeconds() - runningSince >= settleSeconds) sound.start(pageSeconds() - sound.pendingSince);
+        else retry = setTimeout(sound.join, retryMs);
+    };
+    ctx.addEventListener('statechange', sound.join);
     sound.place = (offset) => {
         if (sound.source) sound.source.stop();
         sound.source = null;
@@ -116,7 +123,7 @@ EM_JS(int, fsound_web_init, (), {
     };
     document.addEventListener('visibilitychange', () => {
         if (ctx.state === 'closed') return;  // the production has ended
-        if (document.hidden) ctx.suspend(); else if (sound.source) ctx.resume();
+        if (document.hidden) ctx.suspend(); else if (sound.source || sound.pending) ctx.resume();
     });
     return 1;
 });

@@ -20,7 +20,7 @@ const puppeteer = require('puppeteer-core');
 const [browserName, served, site, oneFile, momentsTool, references, stillcmp, dir] = process.argv.slice(2);
 const firefox = browserName === 'firefox';
 // How close sound keeps to the picture: the median within the 40 ms a
-// viewer cannot tell. Firefox's output timestamps come in steps of about
+// viewer cannot tell. Firefox's context clock moves in steps of about
 // 0.1 s, so a single sample, such as entry 2's start, may stray further
 // (Firefox: 82 ms beside a median of 27 ms), as may one in Chromium while
 // other tests load both cores (59 ms beside a median of 1.4 ms; entry 2
@@ -123,13 +123,25 @@ async function stills() {
 }
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-// Where the page stands, for a failure's message; a page that does not
-// answer in 10 s is busy in a script that does not return.
+// Where the page stands, for a failure's message. A page that does not
+// answer in 10 s is busy in a script that does not return, or its thread
+// waits inside the browser: the browser's processes then say which (a
+// thread that waits shows the kernel function it sleeps in).
 const where = (page) => within(10000, page.evaluate(() => JSON.stringify({
   state: document.body.dataset.state, visible: document.visibilityState, now: Module.amberNow,
   started: Module.amberStarted, context: Module.amberSound.ctx.state, decoded: !!Module.amberSound.buffer,
   pending: Module.amberSound.pending, requests: Module.amberSound.requests })), 'the page answering')
-  .catch((error) => error.message);
+  .catch((error) => `${error.message}; the browser's processes:\n${browserProcesses()}`);
+function browserProcesses() {
+  const ps = execFileSync('ps', ['-eo', 'pid=,ppid=,stat=,time=,wchan:24=,comm='], { encoding: 'utf8' });
+  const rows = ps.trim().split('\n').map((line) => line.trim().split(/\s+/));
+  const ours = new Set([String(browser.process().pid)]);
+  for (let grew = true; grew;) {
+    grew = false;
+    for (const [pid, ppid] of rows) if (ours.has(ppid) && !ours.has(pid)) { ours.add(pid); grew = true; }
+  }
+  return rows.filter(([pid]) => ours.has(pid)).map((row) => row.join(' ')).join('\n');
+}
 // A step that must end within ms, or the run stops saying where the page stands.
 function within(ms, step, what, page = null) {
   let timer;
@@ -184,11 +196,14 @@ async function play() {
 }
 
 // The heard soundtrack against the picture's production time, in seconds,
-// both taken at the moment the output timestamp names.
-const drift = (page) => page.evaluate(() => {
-  const { ctx, startedAt } = Module.amberSound, n = Module.amberNow, ts = ctx.getOutputTimestamp();
+// both taken at the moment the output timestamp names. Firefox's timestamp
+// is its context clock and the page's, read together, both less a latency
+// that asking for may stop the page for good (the sound layer says how).
+const drift = (page) => page.evaluate((ownTimestamp) => {
+  const { ctx, startedAt } = Module.amberSound, n = Module.amberNow;
+  const ts = ownTimestamp ? { contextTime: ctx.currentTime, performanceTime: performance.now() } : ctx.getOutputTimestamp();
   return ts.contextTime - startedAt - (n.seconds - Module.amberChapters[1].seconds + (ts.performanceTime - n.at) / 1000);
-});
+}, firefox);
 // Sampled every 0.1 s while the soundtrack sounds, until `until` holds: the
 // median and the worst sample keep together.
 async function keepsTogether(page, until, what) {
