@@ -103,7 +103,9 @@ void VELQ_PLAY_Begin(VELQ_PlayMode mode, VELQ_Run run) {
 
 int32_t VELQ_PLAY_Frame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    return VElQ_Update();
+    const int32_t ended = VElQ_Update();
+    glFlush();  // the frame is whole before anyone shows or reads it
+    return ended;
 }
 
 int VELQ_PLAY_FrameAt(uint64_t us, bool clear) {

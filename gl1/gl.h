@@ -65,4 +65,5 @@
 #define glTexEnvf GL1_TexEnvf
 #define glPixelStorei GL1_PixelStorei
 #define glReadPixels GL1_ReadPixels
+#define glFlush GL1_Flush
 #endif

@@ -287,6 +287,11 @@ void GL1_PixelStorei(GLenum pname, GLint param) {
     GL1_RenderPixelStore(pname, param);
 }
 
+void GL1_Flush() {
+    Ready();
+    GL1_RenderFlush();
+}
+
 void GL1_ReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type,
                     GLvoid* pixels) {
     Ready();

@@ -77,6 +77,9 @@ void GL1_TexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei w
 void GL1_TexParameterf(GLenum target, GLenum pname, GLfloat param);
 void GL1_TexEnvf(GLenum target, GLenum pname, GLfloat param);
 
+// Draws the primitives the layer still holds back; a frame ends with it.
+void GL1_Flush();
+
 void GL1_PixelStorei(GLenum pname, GLint param);
 void GL1_ReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type,
                     GLvoid* pixels);

@@ -166,9 +166,11 @@ enum : uint32_t {
 void GL1_RenderInit();
 void GL1_RenderDrawing(bool on);
 // Draws triangles from the stream buffer or from a list's buffer; uniforms
-// are uploaded first when changed.
+// are uploaded first when changed. Streamed triangles may be held back, to
+// go out with the next primitive's; a flush draws them.
 void GL1_RenderStream(const std::vector<GL1_Vertex>& triangles, uint32_t key,
                       const GL1_Uniforms& uniforms, bool changed);
+void GL1_RenderFlush();
 void GL1_RenderBuffer(GLuint buffer, int first, int count, uint32_t per_vertex,
                       const GL1_Vertex& current, uint32_t key, const GL1_Uniforms& uniforms,
                       bool changed);

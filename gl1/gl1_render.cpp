@@ -3,6 +3,11 @@
 // the pictures go to. Immediate-mode vertices and uniform blocks are
 // appended to rings, so that no draw waits on a buffer an earlier draw of
 // the frame still reads; a full ring starts over in fresh storage.
+// Consecutive immediate-mode primitives that the same program and uniforms
+// draw are held back and go out as one draw, since a software renderer pays
+// dearly for each draw (the glow's 32 strips cost SwiftShader a millisecond
+// more than one draw of the same triangles); every other call that reaches
+// OpenGL ES draws them first.
 #include <GLES3/gl3.h>
 
 #include <cstddef>
@@ -136,6 +141,9 @@ Ring gl1_uniform_ring = {GL_UNIFORM_BUFFER, 0, kUniformRing, 0};
 GLsizeiptr gl1_uniform_stride = 0;
 bool gl1_drawing = true;
 bool gl1_uniforms_stale = false;  // changed while nothing was drawn
+// The primitives held back, and the program they are drawn with.
+std::vector<GL1_Vertex> gl1_batch;
+uint32_t gl1_batch_key = 0;
 // OpenGL 1.0 has one texture, with one set of parameters: the images
 // given outside display lists go to gl1_texture, each list's to a texture
 // of its own, and the parameters to a sampler that every image is read
@@ -272,6 +280,17 @@ void Attributes(uint32_t per_vertex, const GL1_Vertex& current) {
     }
 }
 
+void Flush() {
+    if (gl1_batch.empty()) return;
+    const GLsizeiptr bytes = gl1_batch.size() * sizeof(GL1_Vertex);
+    const GLsizeiptr at = Reserve(gl1_vertex_ring, bytes);
+    glBufferSubData(GL_ARRAY_BUFFER, at, bytes, gl1_batch.data());
+    Attributes(GL1_PER_VERTEX_ALL, gl1_batch[0]);
+    glDrawArrays(GL_TRIANGLES, static_cast<GLint>(at / sizeof(GL1_Vertex)),
+                 static_cast<GLsizei>(gl1_batch.size()));
+    gl1_batch.clear();
+}
+
 }  // namespace
 
 void GL1_RenderInit() {
@@ -288,18 +307,20 @@ void GL1_RenderInit() {
 
 void GL1_RenderStream(const std::vector<GL1_Vertex>& triangles, uint32_t key,
                       const GL1_Uniforms& uniforms, bool changed) {
-    if (!Prepare(key, uniforms, changed)) return;
-    const GLsizeiptr bytes = triangles.size() * sizeof(GL1_Vertex);
-    const GLsizeiptr at = Reserve(gl1_vertex_ring, bytes);
-    glBufferSubData(GL_ARRAY_BUFFER, at, bytes, triangles.data());
-    Attributes(GL1_PER_VERTEX_ALL, triangles[0]);
-    glDrawArrays(GL_TRIANGLES, static_cast<GLint>(at / sizeof(GL1_Vertex)),
-                 static_cast<GLsizei>(triangles.size()));
+    if (gl1_batch.empty() || key != gl1_batch_key || changed) {
+        Flush();
+        if (!Prepare(key, uniforms, changed)) return;
+        gl1_batch_key = key;
+    }
+    gl1_batch.insert(gl1_batch.end(), triangles.begin(), triangles.end());
 }
+
+void GL1_RenderFlush() { Flush(); }
 
 void GL1_RenderBuffer(GLuint buffer, int first, int count, uint32_t per_vertex,
                       const GL1_Vertex& current, uint32_t key, const GL1_Uniforms& uniforms,
                       bool changed) {
+    Flush();
     if (!Prepare(key, uniforms, changed)) return;
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     Attributes(per_vertex, current);
@@ -316,7 +337,10 @@ GLuint GL1_RenderUpload(const std::vector<GL1_Vertex>& vertices, GLuint old) {
     return buffer;
 }
 
-void GL1_RenderCap(GLenum cap, bool on) { on ? glEnable(cap) : glDisable(cap); }
+void GL1_RenderCap(GLenum cap, bool on) {
+    Flush();
+    on ? glEnable(cap) : glDisable(cap);
+}
 
 namespace {
 
@@ -346,6 +370,7 @@ GLuint GL1_RenderTexture(GLsizei width, GLsizei height, GLint internal_format, G
 }
 
 void GL1_RenderBindTexture(GLuint texture) {
+    Flush();
     if (texture == gl1_bound_texture) return;
     glBindTexture(GL_TEXTURE_2D, texture);
     gl1_bound_texture = texture;
@@ -363,25 +388,43 @@ void GL1_RenderDeleteTextures(const std::vector<GLuint>& textures) {
 }
 
 void GL1_RenderTexParameter(GLenum pname, GLfloat param) {
+    Flush();
     const GLint value = static_cast<GLint>(param);
     // OpenGL ES has no GL_CLAMP; under the pictures' nearest filtering it
     // samples as GL_CLAMP_TO_EDGE does.
     glSamplerParameteri(gl1_sampler, pname, value == GL_CLAMP ? GL_CLAMP_TO_EDGE : value);
 }
 
-void GL1_RenderViewport(const int32_t* rect) { glViewport(rect[0], rect[1], rect[2], rect[3]); }
+void GL1_RenderViewport(const int32_t* rect) {
+    Flush();
+    glViewport(rect[0], rect[1], rect[2], rect[3]);
+}
 void GL1_RenderClearColor(const float* rgba) { glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]); }
-void GL1_RenderDrawing(bool on) { gl1_drawing = on; }
+void GL1_RenderDrawing(bool on) {
+    Flush();
+    gl1_drawing = on;
+}
 
 void GL1_RenderClear(GLbitfield mask) {
+    Flush();
     if (gl1_drawing) glClear(mask);
 }
-void GL1_RenderBlendFunc(GLenum sfactor, GLenum dfactor) { glBlendFunc(sfactor, dfactor); }
-void GL1_RenderFrontFace(GLenum mode) { glFrontFace(mode); }
-void GL1_RenderCullFace(GLenum mode) { glCullFace(mode); }
+void GL1_RenderBlendFunc(GLenum sfactor, GLenum dfactor) {
+    Flush();
+    glBlendFunc(sfactor, dfactor);
+}
+void GL1_RenderFrontFace(GLenum mode) {
+    Flush();
+    glFrontFace(mode);
+}
+void GL1_RenderCullFace(GLenum mode) {
+    Flush();
+    glCullFace(mode);
+}
 void GL1_RenderPixelStore(GLenum pname, GLint param) { glPixelStorei(pname, param); }
 
 void GL1_RenderReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
                           GLenum type, void* pixels) {
+    Flush();
     if (gl1_drawing) glReadPixels(x, y, width, height, format, type, pixels);
 }

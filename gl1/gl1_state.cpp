@@ -62,10 +62,13 @@ void TextureMode() {
 }
 
 // Colour material ties the ambient and diffuse colours to the current colour.
-void FollowColour() {
-    if (!(gl1_key & GL1_KEY_COLOR_MATERIAL)) return;
+// Whether the shaders read the material that took the colour: unlit, they
+// do not, and turning lighting on uploads the material anyway.
+bool FollowColour() {
+    if (!(gl1_key & GL1_KEY_COLOR_MATERIAL)) return false;
     std::memcpy(gl1_uniforms.ambient, gl1_current.color, sizeof gl1_current.color);
     std::memcpy(gl1_uniforms.diffuse, gl1_current.color, sizeof gl1_current.color);
+    return gl1_key & GL1_KEY_LIT;
 }
 
 void Switch(GLenum cap, bool on, const char* call) {
@@ -205,18 +208,19 @@ void Matrix(const GL1_Command& c) {
     }
 }
 
-void Attribute(const GL1_Command& c) {
+// Whether the shaders' state changed with it: the vertices carry the
+// attributes, and only a colour the material follows reaches the uniforms.
+bool Attribute(const GL1_Command& c) {
     switch (c.op) {
         case GL1_Op::Normal:
             std::memcpy(gl1_current.normal, c.v, sizeof gl1_current.normal);
-            return;
+            return false;
         case GL1_Op::TexCoord:
             std::memcpy(gl1_current.tex, c.v, sizeof gl1_current.tex);
-            return;
+            return false;
         default:
             std::memcpy(gl1_current.color, c.v, sizeof gl1_current.color);
-            FollowColour();
-            return;
+            return FollowColour();
     }
 }
 
@@ -337,7 +341,8 @@ bool ExecuteDirect(const GL1_Command& c, const GL1_List* list) {
 
 // Every other command changes what the shaders read (the uniform block, or
 // the switches that pick the program), so it marks the state changed and
-// the next draw uploads it.
+// the next draw uploads it; a vertex attribute does only when lighting
+// reads it as the material.
 void GL1_Execute(const GL1_Command& c, const GL1_List* list) {
     if (ExecuteDirect(c, list)) return;
     switch (c.op) {
@@ -359,7 +364,7 @@ void GL1_Execute(const GL1_Command& c, const GL1_List* list) {
         case GL1_Op::Normal:
         case GL1_Op::TexCoord:
         case GL1_Op::Color:
-            Attribute(c);
+            if (!Attribute(c)) return;
             break;
         case GL1_Op::Light:
             Light(c);
