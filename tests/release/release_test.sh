@@ -6,13 +6,17 @@
 # on Escape with status 0.
 set -euo pipefail
 
-# Under the test's Xvfb: plays until the loading entry shows, then Escape.
+# Under the test's Xvfb: plays until the loading entry shows, then Escape,
+# as a viewer presses it: once the window shows and its first frames have
+# passed (a key sent while the window is still being mapped goes nowhere).
 # Where the key is not taken, the server's focus at that time goes to the
 # log, and the program ends by its timeout (status 124).
 if [ "${1:-}" = --play-and-quit ]; then
   (cd "$work" && SDL_AUDIODRIVER=dummy LD_DEBUG=libs timeout 20 "$folder/amber_grid" >"$work/out" 2>"$work/libs") &
   program=$!
   for _ in $(seq 150); do grep -q VELQ_CORE "$work/out" 2>/dev/null && break; sleep 0.1; done
+  timeout 10 xdotool search --sync --onlyvisible --name 'amber_grid$' >/dev/null || true
+  sleep 0.5
   xdotool key Escape
   for _ in $(seq 30); do kill -0 $program 2>/dev/null || break; sleep 0.1; done
   ! kill -0 $program 2>/dev/null ||
