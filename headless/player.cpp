@@ -22,6 +22,10 @@ uint64_t player_played_us = PLAYER_NOT_PLAYED;
 void PLAYER_OpenScreen(bool own_server) {
     if (own_server || !std::getenv("DISPLAY")) XVFB_Start();
     DISPLAY_Prepare(VELQ_SCREEN_WIDTH, VELQ_SCREEN_HEIGHT, false);
+    // SDL would turn SIGINT and SIGTERM into quit events, which a headless
+    // player never reads: Ctrl-C, or a capture ending its players, would
+    // leave it drawing to the end.
+    setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
         throw std::runtime_error(std::string("SDL_Init: ") + SDL_GetError());
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);

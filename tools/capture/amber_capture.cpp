@@ -215,13 +215,22 @@ bool MakeFrame(int64_t k) {
     return true;
 }
 
+// The soundtrack's start, for the capture to encode the sound by, as soon
+// as the player has passed it.
+void ReportPlayed(PlayerReport& report) {
+    if (report.played_us.load(std::memory_order_relaxed) == PLAYER_NOT_PLAYED)
+        report.played_us.store(PLAYER_SoundtrackStartUs(), std::memory_order_release);
+}
+
 // Draws and encodes stretch j, the player standing at frame from.
 void PlayStretch(size_t j, int64_t from, PlayerReport& report) {
     const Stretch stretch = capture_stretches[j];
     const std::string& video = capture_videos[j];
     if (!video.empty()) CAPTURE_EncodeStart(video, capture_fps, capture_size, capture_lossless);
     VELQ_PLAY_Skip(from, stretch.first, capture_fps);
+    ReportPlayed(report);
     for (int64_t k = stretch.first; k < stretch.end && MakeFrame(k); ++k) {
+        ReportPlayed(report);
         const int64_t made = report.made.fetch_add(1, std::memory_order_relaxed) + 1;
         if (capture_jobs == 1 && (made % kProgressEvery == 0 || made == capture_frames))
             Progress(made);
@@ -242,7 +251,6 @@ void Play(size_t p) {
         PlayStretch(j, at, report);
         at = capture_stretches[j].end;
     }
-    report.played_us.store(PLAYER_SoundtrackStartUs(), std::memory_order_release);
 }
 
 // Player p in a process of its own, with its own X server; only the first
@@ -282,38 +290,10 @@ void Reap(std::vector<pid_t>& players) {
     }
 }
 
-// capture_jobs players side by side; the first that fails ends the rest.
-void PlayInParallel() {
-    std::fflush(nullptr);
-    std::vector<pid_t> players;
-    for (int p = 0; p < capture_jobs; ++p) players.push_back(Fork(p));
-    while (!players.empty()) {
-        std::this_thread::sleep_for(kPollEvery);
-        Progress(Made());
-        Reap(players);
-    }
-}
-
-// The frames from the first one asked for to the last, in stretches of
-// nearly equal length: several a player, since they draw at different
-// speeds and a skip to the next one costs next to nothing.
-void Split() {
-    int64_t first = capture_out.empty() ? capture_total : capture_video.first;
-    for (uint64_t t : capture_stills) first = std::min(first, VELQ_PLAY_FrameOn(t, capture_fps));
-    first = std::min(first, capture_total);
-    const int64_t frames = capture_total - first;
-    const int64_t wanted = capture_jobs == 1 ? 1 : capture_jobs * kStretchesPerJob;
-    const int64_t stretches = std::max<int64_t>(1, std::min(wanted, frames));
-    for (int64_t j = 0; j < stretches; ++j)
-        capture_stretches.push_back(
-            {first + frames * j / stretches, first + frames * (j + 1) / stretches});
-    capture_frames = frames;
-    capture_jobs = std::min<int64_t>(capture_jobs, stretches);
-}
-
 int64_t FrameSample(int64_t frame) { return frame * CAPTURE_AUDIO_RATE / capture_fps; }
 
-// When the soundtrack was first asked for, by whichever player saw it.
+// When the soundtrack was first asked for: every player that has passed it
+// saw the same moment, since each replays the tape from its start.
 uint64_t PlayedUs() {
     uint64_t played = PLAYER_NOT_PLAYED;
     for (int p = 0; p < capture_jobs; ++p)
@@ -338,6 +318,47 @@ std::vector<int16_t> Soundtrack() {
         pcm[2 * (i - first) + 1] = track.samples[2 * (i - start) + 1];
     }
     return pcm;
+}
+
+bool capture_sound_started = false;
+
+// The video's sound, encoded beside the players once one of them has
+// passed the soundtrack's start, or once they are done.
+void StartSound(bool players_done) {
+    if (capture_out.empty() || capture_sound_started) return;
+    if (!players_done && PlayedUs() == PLAYER_NOT_PLAYED) return;
+    CAPTURE_SoundStart(capture_out, capture_lossless, Soundtrack());
+    capture_sound_started = true;
+}
+
+// capture_jobs players side by side; the first that fails ends the rest.
+void PlayInParallel() {
+    std::fflush(nullptr);
+    std::vector<pid_t> players;
+    for (int p = 0; p < capture_jobs; ++p) players.push_back(Fork(p));
+    while (!players.empty()) {
+        std::this_thread::sleep_for(kPollEvery);
+        Progress(Made());
+        Reap(players);
+        StartSound(false);
+    }
+}
+
+// The frames from the first one asked for to the last, in stretches of
+// nearly equal length: several a player, since they draw at different
+// speeds and a skip to the next one costs next to nothing.
+void Split() {
+    int64_t first = capture_out.empty() ? capture_total : capture_video.first;
+    for (uint64_t t : capture_stills) first = std::min(first, VELQ_PLAY_FrameOn(t, capture_fps));
+    first = std::min(first, capture_total);
+    const int64_t frames = capture_total - first;
+    const int64_t wanted = capture_jobs == 1 ? 1 : capture_jobs * kStretchesPerJob;
+    const int64_t stretches = std::max<int64_t>(1, std::min(wanted, frames));
+    for (int64_t j = 0; j < stretches; ++j)
+        capture_stretches.push_back(
+            {first + frames * j / stretches, first + frames * (j + 1) / stretches});
+    capture_frames = frames;
+    capture_jobs = std::min<int64_t>(capture_jobs, stretches);
 }
 
 void ReportMissingStills(uint64_t tape_end) {
@@ -390,11 +411,12 @@ int main(int argc, char* argv[]) {
     else
         PlayInParallel();
     std::fputc('\n', stderr);
+    StartSound(true);
     if (!capture_out.empty()) {
         std::vector<std::string> videos;
         for (const std::string& video : capture_videos)
             if (!video.empty()) videos.push_back(video);
-        CAPTURE_Join(videos, capture_out, capture_lossless, Soundtrack());
+        CAPTURE_Join(videos, capture_out, capture_lossless);
         std::fprintf(stderr, "%s: %lld frames of %d x %d at %d fps\n", capture_out.c_str(),
                      static_cast<long long>(capture_video.end - capture_video.first),
                      capture_size.width, capture_size.height, capture_fps);

@@ -27,10 +27,20 @@ constexpr int kWidth = VELQ_SCREEN_WIDTH;  // the player's frames
 constexpr int kHeight = VELQ_SCREEN_HEIGHT;
 constexpr size_t kFrameBytes = kWidth * kHeight * 4;  // BGRA
 constexpr int kHdHeight = 720;                        // from here on, HD encoder settings
+constexpr const char* kEncoderStopped = "ffmpeg stopped taking data (see its message above)";
 
 std::vector<std::string> capture_claimed;  // what a failure removes
 pid_t capture_pid = -1;
 int capture_pipe = -1;
+
+// The sound's encoder runs beside the players, so that only joining is
+// left once the last frame is drawn: its file, its ffmpeg, and the thread
+// that feeds it the samples.
+std::string capture_sound;
+pid_t capture_sound_pid = -1;
+int capture_sound_pipe = -1;
+std::thread capture_sound_writer;
+std::atomic<bool> capture_sound_broken{false};
 
 // Frames wait in a ring for the writer thread, so the player draws the next
 // ones while ffmpeg takes the last: each side works while the other waits.
@@ -47,6 +57,10 @@ std::thread capture_writer;
 
 [[noreturn]] void CAPTURE_Fail(const std::string& what) {
     std::fprintf(stderr, "\namber_capture: %s\n", what.c_str());
+    if (capture_sound_pid > 0) {
+        kill(capture_sound_pid, SIGKILL);
+        waitpid(capture_sound_pid, nullptr, 0);
+    }
     // Once the output is claimed, no half-made video is left behind; a
     // device or a FIFO given as the output stays as it was.
     for (const std::string& path : capture_claimed) OUTFILE_Discard(path.c_str());
@@ -59,7 +73,7 @@ std::thread capture_writer;
 namespace {
 
 // Starts ffmpeg with args, its standard input a pipe; returns the pipe.
-int Spawn(std::vector<std::string> args) {
+int Spawn(std::vector<std::string> args, pid_t& pid) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) CAPTURE_Fail(std::string("pipe: ") + std::strerror(errno));
     posix_spawn_file_actions_t actions;
@@ -71,7 +85,7 @@ int Spawn(std::vector<std::string> args) {
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    const int rc = posix_spawnp(&capture_pid, kFfmpeg, &actions, nullptr, argv.data(), environ);
+    const int rc = posix_spawnp(&pid, kFfmpeg, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[0]);
     if (rc == ENOENT) CAPTURE_Fail("the encoder ffmpeg is not installed (Debian: apt-get install ffmpeg)");
@@ -80,20 +94,16 @@ int Spawn(std::vector<std::string> args) {
 }
 
 // False when ffmpeg no longer takes data.
-bool Write(const void* data, size_t bytes) {
+bool Write(int pipe, const void* data, size_t bytes) {
     const char* p = static_cast<const char*>(data);
     while (bytes > 0) {
-        const ssize_t n = write(capture_pipe, p, bytes);
+        const ssize_t n = write(pipe, p, bytes);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         p += n;
         bytes -= n;
     }
     return true;
-}
-
-void WriteAll(const void* data, size_t bytes) {
-    if (!Write(data, bytes)) CAPTURE_Fail("ffmpeg stopped taking data (see its message above)");
 }
 
 // The writer thread: every frame in order, until the last one is through.
@@ -103,20 +113,22 @@ void WriteFrames() {
         capture_filled.acquire();
         if (k == capture_total.load(std::memory_order_acquire)) return;
         const uint8_t* frame = &capture_ring[(k % kRingFrames) * kFrameBytes];
-        if (!capture_broken.load() && !Write(frame, kFrameBytes)) capture_broken.store(true);
+        if (!capture_broken.load() && !Write(capture_pipe, frame, kFrameBytes))
+            capture_broken.store(true);
         capture_free.release();
     }
 }
 
 void CheckWriter() {
-    if (capture_broken.load()) CAPTURE_Fail("ffmpeg stopped taking data (see its message above)");
+    if (capture_broken.load()) CAPTURE_Fail(kEncoderStopped);
 }
 
 // Closes the pipe and waits for ffmpeg to finish what it was given.
-void Wait(const std::string& writing) {
-    close(capture_pipe);
+void Wait(int pipe, pid_t& pid, const std::string& writing) {
+    if (pipe >= 0) close(pipe);
     int status = 0;
-    waitpid(capture_pid, &status, 0);
+    waitpid(pid, &status, 0);
+    pid = -1;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         CAPTURE_Fail("ffmpeg failed writing " + writing + " (see its message above)");
 }
@@ -212,8 +224,9 @@ std::string Join(const std::vector<std::string>& videos, const std::string& out,
     if (!OUTFILE_Save(list.c_str(), std::vector<uint8_t>(text.begin(), text.end())))
         CAPTURE_Fail("cannot write " + list);
     capture_pipe = Spawn({"-f", "concat", "-safe", "0", "-i", list, "-c", "copy", "-f",
-                          lossless ? "matroska" : "mp4", joined});
-    Wait(joined);
+                          lossless ? "matroska" : "mp4", joined},
+                         capture_pid);
+    Wait(capture_pipe, capture_pid, joined);
     OUTFILE_Discard(list.c_str());
     for (const std::string& video : videos) OUTFILE_Discard(video.c_str());
     return joined;
@@ -240,7 +253,7 @@ void CAPTURE_EncodeStart(const std::string& video, int fps, CAPTURE_Size size, b
     const std::vector<std::string> codec = VideoCodec(size, lossless);
     args.insert(args.end(), codec.begin(), codec.end());
     args.push_back(video);
-    capture_pipe = Spawn(args);
+    capture_pipe = Spawn(args, capture_pid);
     capture_queued = 0;
     capture_total.store(-1);
     capture_broken.store(false);
@@ -264,21 +277,39 @@ void CAPTURE_EncodeEnd(const std::string& video) {
     capture_filled.release();
     capture_writer.join();
     CheckWriter();
-    Wait(video);
+    Wait(capture_pipe, capture_pid, video);
 }
 
-void CAPTURE_Join(const std::vector<std::string>& videos, const std::string& out, bool lossless,
-                  const std::vector<int16_t>& pcm) {
-    const std::string video = Join(videos, out, lossless);
-    std::vector<std::string> args = {"-i",  video,    "-f",   "s16le", "-ar",  std::to_string(CAPTURE_AUDIO_RATE),
-                                     "-ac", "2",      "-i",   "pipe:0", "-map", "0:v",
-                                     "-map", "1:a",   "-c:v", "copy"};
+void CAPTURE_SoundStart(const std::string& out, bool lossless, std::vector<int16_t> pcm) {
+    capture_sound = SidePath(out, lossless ? ".sound.mka" : ".sound.m4a");
+    Claim(capture_sound);
+    std::vector<std::string> args = {"-f", "s16le", "-ar", std::to_string(CAPTURE_AUDIO_RATE),
+                                     "-ac", "2", "-i", "pipe:0"};
     if (lossless)
-        args.insert(args.end(), {"-c:a", "flac", "-f", "matroska", out});
+        args.insert(args.end(), {"-c:a", "flac", "-f", "matroska", capture_sound});
     else
-        args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "-f", "mp4", out});
-    capture_pipe = Spawn(args);
-    WriteAll(pcm.data(), pcm.size() * sizeof(int16_t));
-    Wait(out);
+        args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k", "-f", "mp4", capture_sound});
+    capture_sound_pipe = Spawn(args, capture_sound_pid);
+    capture_sound_writer = std::thread([pcm = std::move(pcm)] {
+        if (!Write(capture_sound_pipe, pcm.data(), pcm.size() * sizeof(int16_t)))
+            capture_sound_broken.store(true);
+        close(capture_sound_pipe);
+    });
+}
+
+void CAPTURE_Join(const std::vector<std::string>& videos, const std::string& out, bool lossless) {
+    const std::string video = Join(videos, out, lossless);
+    capture_sound_writer.join();
+    if (capture_sound_broken.load()) CAPTURE_Fail(kEncoderStopped);
+    Wait(-1, capture_sound_pid, capture_sound);
+    std::vector<std::string> args = {"-i",  video, "-i",  capture_sound, "-map",
+                                     "0:v", "-map", "1:a", "-c",         "copy"};
+    if (lossless)
+        args.insert(args.end(), {"-f", "matroska", out});
+    else
+        args.insert(args.end(), {"-movflags", "+faststart", "-f", "mp4", out});
+    capture_pipe = Spawn(args, capture_pid);
+    Wait(capture_pipe, capture_pid, out);
     OUTFILE_Discard(video.c_str());
+    OUTFILE_Discard(capture_sound.c_str());
 }

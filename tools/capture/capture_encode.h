@@ -1,8 +1,8 @@
 // The encoder: Debian's ffmpeg, run as a child process and fed raw frames
 // and samples through pipes. Each stretch of the video is encoded while its
-// frames are made; the stretches are then joined and the soundtrack, whose
-// start is known only once the tape reaches it, is muxed in, without
-// encoding the video again.
+// frames are made, and the sound as soon as the tape has reached the
+// soundtrack's start; then the stretches are joined and the sound muxed in,
+// neither encoded again.
 #pragma once
 
 #include <cstdint>
@@ -39,11 +39,14 @@ void CAPTURE_EncodeFrame();
 // Waits until ffmpeg has written every frame into video.
 void CAPTURE_EncodeEnd(const std::string& video);
 
-// Writes out: the videos joined in order, with pcm (16-bit stereo at
-// CAPTURE_AUDIO_RATE) as its sound, AAC (FLAC when lossless); removes the
-// videos.
-void CAPTURE_Join(const std::vector<std::string>& videos, const std::string& out, bool lossless,
-                  const std::vector<int16_t>& pcm);
+// Starts encoding pcm (16-bit stereo at CAPTURE_AUDIO_RATE), the sound of
+// out, as AAC (FLAC when lossless) into a file beside out, while the frames
+// are still being made.
+void CAPTURE_SoundStart(const std::string& out, bool lossless, std::vector<int16_t> pcm);
+
+// Writes out: the videos joined in order, with the sound CAPTURE_SoundStart
+// encodes, neither encoded again; removes the videos and the sound's file.
+void CAPTURE_Join(const std::vector<std::string>& videos, const std::string& out, bool lossless);
 
 // "amber_capture: what" on standard error, every claimed file removed,
 // status 1.
