@@ -4,11 +4,13 @@
 // several; 1080p holds
 // the same picture between black bars. Every tool answers --help and wrong
 // arguments with its usage, and leaves an output that is no file as it was.
+// A player that fails ends the capture without delay.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -183,6 +185,29 @@ TEST(Capture, AnOutputThatIsNoFileStaysAsItWas) {
     EXPECT_EQ(status, 1);
     EXPECT_TRUE(is_fifo()) << "amber_capture";
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2) << "left behind";
+    std::filesystem::remove_all(dir);
+}
+
+// A player whose encoder fails ends the capture at once: the other player
+// stops with it rather than drawing the rest of its stretches (at 200 fps
+// the tape takes minutes), and nothing it claimed is left.
+TEST(Capture, AFailingPlayerEndsTheOthersAtOnce) {
+    const std::string dir = kDir + "failing/";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir + "bin");
+    std::string ffmpeg = Output("command -v ffmpeg");
+    ffmpeg.pop_back();  // the newline
+    std::ofstream(dir + "bin/ffmpeg")
+        << "#!/bin/sh\ncase \"$*\" in *video2.*) exit 1 ;; esac\nexec " << ffmpeg << " \"$@\"\n";
+    std::filesystem::permissions(dir + "bin/ffmpeg", std::filesystem::perms::owner_all);
+    const auto started = std::chrono::steady_clock::now();
+    int status = -1;
+    Output("PATH=" + TEST_Quote(dir + "bin") + ":\"$PATH\" " + TEST_Quote(AMBER_CAPTURE) +
+               " --jobs 2 --fps 200 -o " + TEST_Quote(dir + "out.mp4") + " 2>/dev/null",
+           &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "left behind";
     std::filesystem::remove_all(dir);
 }
 

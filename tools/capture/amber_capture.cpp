@@ -254,10 +254,13 @@ void Play(size_t p) {
 }
 
 // Player p in a process of its own, with its own X server; only the first
-// prints the trace.
+// prints the trace. Its process group holds its encoders too, so that
+// ending the group leaves nothing writing the files a failure removes.
 pid_t Fork(size_t p) {
     const pid_t pid = fork();
     if (pid < 0) CAPTURE_Fail(std::string("fork: ") + std::strerror(errno));
+    // Both sides set the group, so that it exists whichever runs first.
+    setpgid(pid > 0 ? pid : 0, 0);
     if (pid > 0) return pid;
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (p > 0 && !std::freopen("/dev/null", "w", stdout)) std::_Exit(TOOL_ARGS_ERROR_STATUS);
@@ -271,9 +274,11 @@ int64_t Made() {
     return made;
 }
 
-// Ends the players still running, then the capture.
-[[noreturn]] void Abandon(const std::vector<pid_t>& players) {
-    for (pid_t pid : players) kill(pid, SIGTERM), waitpid(pid, nullptr, 0);
+// Ends what the failed player left running and the players still running,
+// then the capture.
+[[noreturn]] void Abandon(pid_t failed, const std::vector<pid_t>& players) {
+    kill(-failed, SIGKILL);
+    for (pid_t pid : players) kill(-pid, SIGKILL), waitpid(pid, nullptr, 0);
     CAPTURE_Fail("a player stopped before its stretch ended (see its message above)");
 }
 
@@ -285,8 +290,9 @@ void Reap(std::vector<pid_t>& players) {
             ++i;
             continue;
         }
+        const pid_t ended = players[i];
         players.erase(players.begin() + i);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Abandon(players);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Abandon(ended, players);
     }
 }
 
