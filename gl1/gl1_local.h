@@ -118,6 +118,16 @@ bool GL1_PrimOpen();
 void GL1_PrimVertex(const GL1_Vertex& vertex);
 const std::vector<GL1_Vertex>& GL1_PrimEnd();
 
+// gl1_cull.cpp: into indices, the indices of the triangles among count
+// vertices from first of a list's buffer that may draw something: all but
+// those that, through mvp and the viewport, surely lie outside the view or
+// are wound the way culling drops (GL_CW, GL_CCW, or 0 for none).
+void GL1_CullTriangles(GLuint buffer, const GL1_Vertex* vertices, int first, int count,
+                       const float* mvp, const int32_t* viewport, GLenum culled,
+                       std::vector<uint32_t>& indices);
+// Drops what was kept of a buffer about to be deleted.
+void GL1_CullForget(GLuint buffer);
+
 // gl1_math.cpp: column-major 4x4 matrices.
 void GL1_MatIdentity(float* m);
 void GL1_MatMultiply(const float* a, const float* b, float* out);
@@ -171,9 +181,10 @@ void GL1_RenderDrawing(bool on);
 void GL1_RenderStream(const std::vector<GL1_Vertex>& triangles, uint32_t key,
                       const GL1_Uniforms& uniforms, bool changed);
 void GL1_RenderFlush();
-void GL1_RenderBuffer(GLuint buffer, int first, int count, uint32_t per_vertex,
-                      const GL1_Vertex& current, uint32_t key, const GL1_Uniforms& uniforms,
-                      bool changed);
+// vertices: the buffer's vertices as the list keeps them, for culling.
+void GL1_RenderBuffer(GLuint buffer, const GL1_Vertex* vertices, int first, int count,
+                      uint32_t per_vertex, const GL1_Vertex& current, uint32_t key,
+                      const GL1_Uniforms& uniforms, bool changed);
 GLuint GL1_RenderUpload(const std::vector<GL1_Vertex>& vertices, GLuint old);
 // A display list's image, uploaded once into a texture of its own, which
 // the list binds each time it runs.

@@ -10,6 +10,7 @@
 // OpenGL ES draws them first.
 #include <GLES3/gl3.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <iterator>
 #include <string>
@@ -21,6 +22,7 @@ namespace {
 
 constexpr GLsizeiptr kVertexRing = 4 << 20;
 constexpr GLsizeiptr kUniformRing = 1 << 20;
+constexpr GLsizeiptr kIndexRing = 1 << 20;
 
 constexpr const char* kVersion = "#version 300 es\n";
 
@@ -138,9 +140,16 @@ GLuint gl1_programs[GL1_KEYS] = {};
 GLuint gl1_program = 0;  // in use
 Ring gl1_vertex_ring = {GL_ARRAY_BUFFER, 0, kVertexRing, 0};
 Ring gl1_uniform_ring = {GL_UNIFORM_BUFFER, 0, kUniformRing, 0};
+Ring gl1_index_ring = {GL_ELEMENT_ARRAY_BUFFER, 0, kIndexRing, 0};
 GLsizeiptr gl1_uniform_stride = 0;
 bool gl1_drawing = true;
 bool gl1_uniforms_stale = false;  // changed while nothing was drawn
+// What culling and the viewport stand at, for culling ahead.
+bool gl1_cull = false;
+GLenum gl1_cull_face = GL_BACK;
+GLenum gl1_front_face = GL_CCW;
+int32_t gl1_viewport[4] = {};
+std::vector<uint32_t> gl1_indices;
 // The primitives held back, and the program they are drawn with.
 std::vector<GL1_Vertex> gl1_batch;
 uint32_t gl1_batch_key = 0;
@@ -303,6 +312,7 @@ void GL1_RenderInit() {
     GL1_RenderBindTexture(gl1_texture);
     glGenSamplers(1, &gl1_sampler);
     glBindSampler(0, gl1_sampler);
+    glGetIntegerv(GL_VIEWPORT, gl1_viewport);
 }
 
 void GL1_RenderStream(const std::vector<GL1_Vertex>& triangles, uint32_t key,
@@ -317,18 +327,47 @@ void GL1_RenderStream(const std::vector<GL1_Vertex>& triangles, uint32_t key,
 
 void GL1_RenderFlush() { Flush(); }
 
-void GL1_RenderBuffer(GLuint buffer, int first, int count, uint32_t per_vertex,
-                      const GL1_Vertex& current, uint32_t key, const GL1_Uniforms& uniforms,
-                      bool changed) {
+namespace {
+
+// The winding that culling drops, or 0 for none.
+GLenum CulledWinding() {
+    if (!gl1_cull || gl1_cull_face == GL_FRONT_AND_BACK) return 0;
+    // The back of a counter-clockwise front is clockwise.
+    return (gl1_cull_face == GL_BACK) == (gl1_front_face == GL_CCW) ? GL_CW : GL_CCW;
+}
+
+// Draws the list's triangles that may draw something, by index.
+void DrawVisible(GLuint buffer, const GL1_Vertex* vertices, int first, int count,
+                 const GL1_Uniforms& uniforms) {
+    float mvp[16];
+    GL1_MatMultiply(uniforms.projection, uniforms.modelview, mvp);
+    GL1_CullTriangles(buffer, vertices, first, count, mvp, gl1_viewport, CulledWinding(),
+                      gl1_indices);
+    if (gl1_indices.empty()) return;
+    const GLsizeiptr bytes = gl1_indices.size() * sizeof gl1_indices[0];
+    const GLsizeiptr at = Reserve(gl1_index_ring, bytes);
+    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, at, bytes, gl1_indices.data());
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(gl1_indices.size()), GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(at));
+}
+
+}  // namespace
+
+void GL1_RenderBuffer(GLuint buffer, const GL1_Vertex* vertices, int first, int count,
+                      uint32_t per_vertex, const GL1_Vertex& current, uint32_t key,
+                      const GL1_Uniforms& uniforms, bool changed) {
     Flush();
     if (!Prepare(key, uniforms, changed)) return;
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     Attributes(per_vertex, current);
-    glDrawArrays(GL_TRIANGLES, first, count);
+    DrawVisible(buffer, vertices, first, count, uniforms);
 }
 
 GLuint GL1_RenderUpload(const std::vector<GL1_Vertex>& vertices, GLuint old) {
-    if (old != 0) glDeleteBuffers(1, &old);
+    if (old != 0) {
+        GL1_CullForget(old);
+        glDeleteBuffers(1, &old);
+    }
     GLuint buffer = 0;
     glGenBuffers(1, &buffer);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
@@ -339,6 +378,7 @@ GLuint GL1_RenderUpload(const std::vector<GL1_Vertex>& vertices, GLuint old) {
 
 void GL1_RenderCap(GLenum cap, bool on) {
     Flush();
+    if (cap == GL_CULL_FACE) gl1_cull = on;
     on ? glEnable(cap) : glDisable(cap);
 }
 
@@ -397,6 +437,7 @@ void GL1_RenderTexParameter(GLenum pname, GLfloat param) {
 
 void GL1_RenderViewport(const int32_t* rect) {
     Flush();
+    std::copy(rect, rect + 4, gl1_viewport);
     glViewport(rect[0], rect[1], rect[2], rect[3]);
 }
 void GL1_RenderClearColor(const float* rgba) { glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]); }
@@ -415,10 +456,12 @@ void GL1_RenderBlendFunc(GLenum sfactor, GLenum dfactor) {
 }
 void GL1_RenderFrontFace(GLenum mode) {
     Flush();
+    gl1_front_face = mode;
     glFrontFace(mode);
 }
 void GL1_RenderCullFace(GLenum mode) {
     Flush();
+    gl1_cull_face = mode;
     glCullFace(mode);
 }
 void GL1_RenderPixelStore(GLenum pname, GLint param) { glPixelStorei(pname, param); }

@@ -254,8 +254,9 @@ void PrepareMatrices() {
 
 void Draw(const GL1_Command& c, const GL1_List* list) {
     if (gl1_changed) PrepareMatrices();
-    GL1_RenderBuffer(list->buffer, c.i[0], c.i[1], static_cast<uint32_t>(c.i[2]), gl1_current,
-                     gl1_key, gl1_uniforms, gl1_changed);
+    GL1_RenderBuffer(list->buffer, list->vertices.data(), c.i[0], c.i[1],
+                     static_cast<uint32_t>(c.i[2]), gl1_current, gl1_key, gl1_uniforms,
+                     gl1_changed);
     gl1_changed = false;
 }
 
