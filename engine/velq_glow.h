@@ -27,7 +27,9 @@ void VELQ_GLW_Prep03();
 void VELQ_GLW_Sample01();
 // Draws the last sample over the current viewport, taken as 640 x 320 units.
 // Leaves blending and texturing off, the projection and model-view matrices
-// as the grid used them, and the last sample's colour current.
+// as the grid used them, and the last sample's colour current. Through our
+// own GL layer the default texture then holds the sample, under the picture
+// settings of VELQ_RASTA_PictureTexture.
 void VELQ_GLW_Shader01();
 // The second variant's entry points: the same read, and no drawing.
 void VELQ_GLW_Sample03();
