@@ -181,9 +181,10 @@ void GL1_RenderDrawing(bool on);
 void GL1_RenderStream(const std::vector<GL1_Vertex>& triangles, uint32_t key,
                       const GL1_Uniforms& uniforms, bool changed);
 void GL1_RenderFlush();
-// vertices: the buffer's vertices as the list keeps them, for culling.
+// vertices: the buffer's vertices as the list keeps them, and culled the
+// winding culling drops (as for GL1_CullTriangles), for culling ahead.
 void GL1_RenderBuffer(GLuint buffer, const GL1_Vertex* vertices, int first, int count,
-                      uint32_t per_vertex, const GL1_Vertex& current, uint32_t key,
+                      GLenum culled, uint32_t per_vertex, const GL1_Vertex& current, uint32_t key,
                       const GL1_Uniforms& uniforms, bool changed);
 GLuint GL1_RenderUpload(const std::vector<GL1_Vertex>& vertices, GLuint old);
 // A display list's image, uploaded once into a texture of its own, which

@@ -144,11 +144,7 @@ Ring gl1_index_ring = {GL_ELEMENT_ARRAY_BUFFER, 0, kIndexRing, 0};
 GLsizeiptr gl1_uniform_stride = 0;
 bool gl1_drawing = true;
 bool gl1_uniforms_stale = false;  // changed while nothing was drawn
-// What culling and the viewport stand at, for culling ahead.
-bool gl1_cull = false;
-GLenum gl1_cull_face = GL_BACK;
-GLenum gl1_front_face = GL_CCW;
-int32_t gl1_viewport[4] = {};
+int32_t gl1_viewport[4] = {};     // as it stands, for culling ahead
 std::vector<uint32_t> gl1_indices;
 // The primitives held back, and the program they are drawn with.
 std::vector<GL1_Vertex> gl1_batch;
@@ -329,20 +325,12 @@ void GL1_RenderFlush() { Flush(); }
 
 namespace {
 
-// The winding that culling drops, or 0 for none.
-GLenum CulledWinding() {
-    if (!gl1_cull || gl1_cull_face == GL_FRONT_AND_BACK) return 0;
-    // The back of a counter-clockwise front is clockwise.
-    return (gl1_cull_face == GL_BACK) == (gl1_front_face == GL_CCW) ? GL_CW : GL_CCW;
-}
-
 // Draws the list's triangles that may draw something, by index.
-void DrawVisible(GLuint buffer, const GL1_Vertex* vertices, int first, int count,
+void DrawVisible(GLuint buffer, const GL1_Vertex* vertices, int first, int count, GLenum culled,
                  const GL1_Uniforms& uniforms) {
     float mvp[16];
     GL1_MatMultiply(uniforms.projection, uniforms.modelview, mvp);
-    GL1_CullTriangles(buffer, vertices, first, count, mvp, gl1_viewport, CulledWinding(),
-                      gl1_indices);
+    GL1_CullTriangles(buffer, vertices, first, count, mvp, gl1_viewport, culled, gl1_indices);
     if (gl1_indices.empty()) return;
     const GLsizeiptr bytes = gl1_indices.size() * sizeof gl1_indices[0];
     const GLsizeiptr at = Reserve(gl1_index_ring, bytes);
@@ -354,13 +342,13 @@ void DrawVisible(GLuint buffer, const GL1_Vertex* vertices, int first, int count
 }  // namespace
 
 void GL1_RenderBuffer(GLuint buffer, const GL1_Vertex* vertices, int first, int count,
-                      uint32_t per_vertex, const GL1_Vertex& current, uint32_t key,
+                      GLenum culled, uint32_t per_vertex, const GL1_Vertex& current, uint32_t key,
                       const GL1_Uniforms& uniforms, bool changed) {
     Flush();
     if (!Prepare(key, uniforms, changed)) return;
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     Attributes(per_vertex, current);
-    DrawVisible(buffer, vertices, first, count, uniforms);
+    DrawVisible(buffer, vertices, first, count, culled, uniforms);
 }
 
 GLuint GL1_RenderUpload(const std::vector<GL1_Vertex>& vertices, GLuint old) {
@@ -378,7 +366,6 @@ GLuint GL1_RenderUpload(const std::vector<GL1_Vertex>& vertices, GLuint old) {
 
 void GL1_RenderCap(GLenum cap, bool on) {
     Flush();
-    if (cap == GL_CULL_FACE) gl1_cull = on;
     on ? glEnable(cap) : glDisable(cap);
 }
 
@@ -456,12 +443,10 @@ void GL1_RenderBlendFunc(GLenum sfactor, GLenum dfactor) {
 }
 void GL1_RenderFrontFace(GLenum mode) {
     Flush();
-    gl1_front_face = mode;
     glFrontFace(mode);
 }
 void GL1_RenderCullFace(GLenum mode) {
     Flush();
-    gl1_cull_face = mode;
     glCullFace(mode);
 }
 void GL1_RenderPixelStore(GLenum pname, GLint param) { glPixelStorei(pname, param); }

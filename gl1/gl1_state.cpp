@@ -252,9 +252,17 @@ void PrepareMatrices() {
     GL1_MatNormal(u.modelview, u.normal);
 }
 
+// The winding that culling drops, or 0 for none.
+GLenum CulledWinding() {
+    const Polygon& p = gl1_polygon;
+    if (!p.cull || p.cull_face == GL_FRONT_AND_BACK) return 0;
+    // The back of a counter-clockwise front is clockwise.
+    return (p.cull_face == GL_BACK) == (p.front_face == GL_CCW) ? GL_CW : GL_CCW;
+}
+
 void Draw(const GL1_Command& c, const GL1_List* list) {
     if (gl1_changed) PrepareMatrices();
-    GL1_RenderBuffer(list->buffer, list->vertices.data(), c.i[0], c.i[1],
+    GL1_RenderBuffer(list->buffer, list->vertices.data(), c.i[0], c.i[1], CulledWinding(),
                      static_cast<uint32_t>(c.i[2]), gl1_current, gl1_key, gl1_uniforms,
                      gl1_changed);
     gl1_changed = false;
