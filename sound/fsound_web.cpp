@@ -72,17 +72,20 @@ EM_JS(int, fsound_web_init, (), {
     // context's clock, past the block being made, as far in as the page's
     // clock will have gone when that moment is heard. startedAt is the
     // context time at which the soundtrack's start would have been heard.
+    // A source playing already hands over to the new one at that moment.
     const leadSeconds = 0.1;
     sound.start = (offset) => {
         const now = performance.now();
         const when = ctx.currentTime + leadSeconds;
         const position = Math.max(0, offset + when - heardAt(now));
+        const before = sound.source;
         sound.pending = false;
         sound.source = ctx.createBufferSource();
         sound.source.buffer = sound.buffer;
         sound.source.connect(output);
         sound.startedAt = when - position;
         sound.source.start(when, position);
+        if (before) before.stop(when);
     };
     sound.heard = () => heardAt(performance.now()) - sound.startedAt;
     // Where the soundtrack is, or would be if a waiting play had started.
@@ -111,6 +114,28 @@ EM_JS(int, fsound_web_init, (), {
         else retry = setTimeout(sound.join, retryMs);
     };
     ctx.addEventListener('statechange', sound.join);
+    // An output the machine starves (a busy machine, a slow phone) misses
+    // what it could not play, and the soundtrack would stay that far behind
+    // the picture for good: where it is out of step at two looks in a row
+    // while the output runs, it goes on from where the picture is. Without
+    // the output's timestamps the clocks say where it is to a step of the
+    // context's clock, which Firefox's can make a tenth of a second.
+    const outOfStepSeconds = timestamps ? 0.04 : 0.12;
+    const lookMs = 250;
+    let outOfStep = 0;
+    const keepInStep = () => {
+        noteState();
+        if (!sound.source || document.hidden || pageSeconds() - runningSince < settleSeconds) {
+            outOfStep = 0;
+            return;
+        }
+        const due = pageSeconds() - sound.pendingSince;
+        outOfStep = Math.abs(sound.heard() - due) > outOfStepSeconds ? outOfStep + 1 : 0;
+        if (outOfStep < 2) return;
+        outOfStep = 0;
+        sound.start(due);
+    };
+    sound.looks = setInterval(keepInStep, lookMs);
     sound.place = (offset) => {
         if (sound.source) sound.source.stop();
         sound.source = null;
@@ -121,14 +146,24 @@ EM_JS(int, fsound_web_init, (), {
         ctx.resume();
         sound.join();
     };
+    // The picture's clock leaves out the time the page was hidden; so does
+    // where the soundtrack is due.
+    let hiddenSince = pageSeconds();
     document.addEventListener('visibilitychange', () => {
         if (ctx.state === 'closed') return;  // the production has ended
-        if (document.hidden) ctx.suspend(); else if (sound.source || sound.pending) ctx.resume();
+        if (document.hidden) {
+            hiddenSince = pageSeconds();
+            ctx.suspend();
+            return;
+        }
+        sound.pendingSince += pageSeconds() - hiddenSince;
+        if (sound.source || sound.pending) ctx.resume();
     });
     return 1;
 });
 
 EM_JS(void, fsound_web_close, (), {
+    clearInterval(Module.amberSound.looks);
     Module.amberSound.ctx.close();
 });
 
