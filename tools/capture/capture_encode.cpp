@@ -246,12 +246,14 @@ std::vector<std::string> CAPTURE_Claim(const std::string& out, int stretches, bo
     return videos;
 }
 
-void CAPTURE_EncodeStart(const std::string& video, int fps, CAPTURE_Size size, bool lossless) {
+void CAPTURE_EncodeStart(const std::string& video, int fps, CAPTURE_Size size, bool lossless,
+                         bool one_thread) {
     std::vector<std::string> args = {
         "-f",         "rawvideo",          "-pix_fmt", "bgra",   "-s",  Dimensions(kWidth, kHeight),
         "-framerate", std::to_string(fps), "-i",       "pipe:0", "-vf", Filter(size)};
     const std::vector<std::string> codec = VideoCodec(size, lossless);
     args.insert(args.end(), codec.begin(), codec.end());
+    if (one_thread) args.insert(args.end(), {"-threads", "1"});
     args.push_back(video);
     capture_pipe = Spawn(args, capture_pid);
     capture_queued = 0;

@@ -26,9 +26,11 @@ constexpr int CAPTURE_MAX_SCALE = 8;
 std::vector<std::string> CAPTURE_Claim(const std::string& out, int stretches, bool lossless);
 
 // Starts ffmpeg encoding 640 x 480 BGRA frames, bottom row first, at fps
-// and size into video: H.264 in MP4, or FFV1 in Matroska when lossless.
-// Ends the process with a message when ffmpeg cannot run.
-void CAPTURE_EncodeStart(const std::string& video, int fps, CAPTURE_Size size, bool lossless);
+// and size into video: H.264 in MP4, or FFV1 in Matroska when lossless; on
+// one thread where one_thread, else on as many as ffmpeg picks. Ends the
+// process with a message when ffmpeg cannot run.
+void CAPTURE_EncodeStart(const std::string& video, int fps, CAPTURE_Size size, bool lossless,
+                         bool one_thread);
 
 // Where the next frame goes: 640 x 480 BGRA, bottom row first.
 uint8_t* CAPTURE_NextFrame();
