@@ -88,9 +88,11 @@ EM_JS(int, fsound_web_init, (), {
         if (before) before.stop(when);
     };
     sound.heard = () => heardAt(performance.now()) - sound.startedAt;
-    // Where the soundtrack is, or would be if a waiting play had started.
     const pageSeconds = () => performance.now() / 1000;
-    sound.position = () => sound.source ? sound.heard() : sound.pending ? pageSeconds() - sound.pendingSince : 0;
+    // Where the picture's clock has the soundtrack since the last place.
+    const due = () => pageSeconds() - sound.pendingSince;
+    // Where the soundtrack is, or would be if a waiting play had started.
+    sound.position = () => sound.source ? sound.heard() : sound.pending ? due() : 0;
     // A waiting play starts once the soundtrack is decoded and the output has
     // run a while: the context's clock stands still until the output runs,
     // and in its first moments runs ahead of what is heard (Firefox's, by up
@@ -110,7 +112,7 @@ EM_JS(int, fsound_web_init, (), {
         clearTimeout(retry);
         noteState();
         if (!sound.pending || !sound.buffer) return;  // decoding ends with a join
-        if (pageSeconds() - runningSince >= settleSeconds) sound.start(pageSeconds() - sound.pendingSince);
+        if (pageSeconds() - runningSince >= settleSeconds) sound.start(due());
         else retry = setTimeout(sound.join, retryMs);
     };
     ctx.addEventListener('statechange', sound.join);
@@ -129,11 +131,10 @@ EM_JS(int, fsound_web_init, (), {
             outOfStep = 0;
             return;
         }
-        const due = pageSeconds() - sound.pendingSince;
-        outOfStep = Math.abs(sound.heard() - due) > outOfStepSeconds ? outOfStep + 1 : 0;
+        outOfStep = Math.abs(sound.heard() - due()) > outOfStepSeconds ? outOfStep + 1 : 0;
         if (outOfStep < 2) return;
         outOfStep = 0;
-        sound.start(due);
+        sound.start(due());
     };
     sound.looks = setInterval(keepInStep, lookMs);
     sound.place = (offset) => {

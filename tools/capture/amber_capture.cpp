@@ -227,7 +227,7 @@ void PlayStretch(size_t j, int64_t from, PlayerReport& report) {
     const Stretch stretch = capture_stretches[j];
     const std::string& video = capture_videos[j];
     // Side by side the stretches fill the cores: an encoder's own threads
-    // would only contend with them (and cost a tenth more CPU time).
+    // would only contend with them, for more CPU time.
     if (!video.empty())
         CAPTURE_EncodeStart(video, capture_fps, capture_size, capture_lossless, capture_jobs > 1);
     VELQ_PLAY_Skip(from, stretch.first, capture_fps);
